@@ -1,0 +1,57 @@
+# Shared build settings for every Quillmere target.
+
+set(QM_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+
+function(qm_target_defaults target)
+  target_compile_options(${target} PRIVATE ${QM_WARNINGS})
+  if(QUILLMERE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# qm_library(NAME DIR <dir> DEPS <libs...>): a static library of every .cpp in DIR.
+# Files ending in Posix.cpp / Win32.cpp are kept only on their own platform.
+function(qm_library name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "Win32\\.cpp$")
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/generated)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  qm_target_defaults(${name})
+endfunction()
+
+# qm_gtests(DIR <dir> DEPS <libs...>): one GoogleTest program per *Test.cpp in DIR.
+function(qm_gtests)
+  cmake_parse_arguments(ARG "" "DIR;PREFIX" "DEPS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${ARG_DIR}/*Test.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(base ${src} NAME_WE)
+    set(exe ${ARG_PREFIX}${base})
+    add_executable(${exe} ${src})
+    target_link_libraries(${exe} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+    qm_target_defaults(${exe})
+    gtest_discover_tests(${exe} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS core)
+  endforeach()
+endfunction()
+
+# qm_qtests(DIR <dir> DEPS <libs...>): one Qt Test program per *Test.cpp in DIR, run offscreen.
+function(qm_qtests)
+  cmake_parse_arguments(ARG "" "DIR;PREFIX" "DEPS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${ARG_DIR}/*Test.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(base ${src} NAME_WE)
+    set(exe ${ARG_PREFIX}${base})
+    add_executable(${exe} ${src})
+    target_link_libraries(${exe} PRIVATE ${ARG_DEPS} Qt6::Test)
+    qm_target_defaults(${exe})
+    add_test(NAME ${exe} COMMAND ${exe})
+    set_tests_properties(${exe} PROPERTIES LABELS gui TIMEOUT 300
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_ACCESSIBILITY=0")
+  endforeach()
+endfunction()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillmere needs, and only those that are missing.
+# Usage: scripts/install-deps.sh [core|gui|bench]...   (default: core gui)
+set -euo pipefail
+
+core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
+gui=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6dbus6 xvfb xauth)
+bench=(hyperfine jdupes fdupes rmlint rdfind time)
+
+wanted=()
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(core gui)
+for g in "${groups[@]}"; do
+  case "$g" in
+    core) wanted+=("${core[@]}") ;;
+    gui) wanted+=("${gui[@]}") ;;
+    bench) wanted+=("${bench[@]}") ;;
+    *) echo "install-deps: unknown group '$g' (core, gui, bench)" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

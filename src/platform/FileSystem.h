@@ -1,0 +1,82 @@
+#pragma once
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm::platform {
+
+// A point in time: nanoseconds since 1970-01-01 00:00:00 UTC.
+using FileTime = std::int64_t;
+
+enum class EntryKind : std::uint8_t { Folder, RegularFile, SymbolicLink, Other };
+
+// Identity of a file on this machine: two paths with equal ids reach the same file.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FileId&) const = default;
+};
+
+// One entry of a folder listing. A symbolic link is reported as a link, never as its target.
+struct DirEntry {
+    std::string name;  // exact bytes of the name, never re-encoded
+    EntryKind kind = EntryKind::Other;
+    bool hidden = false;    // the platform's hidden rule (here: the name starts with ".")
+    std::int64_t size = 0;  // bytes; meaningful for regular files
+    FileTime lastWrite = 0;
+    FileTime creation = 0;  // birth time where the file system keeps one, else the change time
+    FileTime lastAccess = 0;
+    FileId id;
+};
+
+// What the listing needs to fill in besides name and kind.
+enum class ListDetail : std::uint8_t {
+    KindOnly,  // name, kind, hidden; sizes, times and ids may be left 0 (cheap: no stat per entry)
+    Full,      // everything, for regular files at least
+};
+
+// Facts of one path, not following a final symbolic link.
+struct FileFacts {
+    bool exists = false;
+    EntryKind kind = EntryKind::Other;
+    std::int64_t size = 0;
+    FileTime lastWrite = 0;
+    FileId id;
+};
+
+// An open file for sequential reading.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    // Reads up to length bytes; returns the count read, 0 at the end, -1 on a read error.
+    virtual std::int64_t Read(void* buffer, std::size_t length) = 0;
+    // Facts of the open file itself (not of whatever the path names now).
+    virtual FileFacts Facts() = 0;
+};
+
+// The file-system services the engine uses. SystemFileSystem() is the real one; tests wrap it to
+// inject failures that a root user would not see (permissions).
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Replaces entries with the folder's entries, without "." and "..", in the order the system
+    // returns them. Returns false (entries empty) when the folder cannot be opened or read.
+    virtual bool ListFolder(const std::string& folder, ListDetail detail,
+                            std::vector<DirEntry>& entries) = 0;
+
+    virtual FileFacts Stat(const std::string& path) = 0;
+
+    // Opens a regular file for reading, sharing it with every other program. Never opens a FIFO,
+    // socket or device. Returns null when the file cannot be opened.
+    virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path) = 0;
+};
+
+// The operating system's file system; lives as long as the program.
+FileSystem& SystemFileSystem();
+
+}  // namespace qm::platform
