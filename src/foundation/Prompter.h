@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace qm::foundation {
+
+// Questions and notices for the user. The GUI shows message boxes; tests answer from a script.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A question with Yes and No; true only for Yes.
+    virtual bool Ask(const std::string& question) = 0;
+    // An information message with OK.
+    virtual void Inform(const std::string& message) = 0;
+    // An error message with OK (the general error display).
+    virtual void ShowError(const std::string& message) = 0;
+};
+
+}  // namespace qm::foundation
