@@ -66,6 +66,8 @@ public:
 
     // Replaces entries with the folder's entries, without "." and "..", in the order the system
     // returns them. Returns false (entries empty) when the folder cannot be opened or read.
+    // An entry that vanishes between reading the folder and examining it is left out. The
+    // vector's elements are reused, so one vector passed to every call avoids allocations.
     virtual bool ListFolder(const std::string& folder, ListDetail detail,
                             std::vector<DirEntry>& entries) = 0;
 

@@ -1,0 +1,434 @@
+#include <unicode/ucasemap.h>
+#include <unicode/ucol.h>
+#include <unicode/udat.h>
+#include <unicode/unum.h>
+#include <unicode/ustring.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Locale.h"
+
+namespace qm::platform {
+
+namespace {
+
+// Bytes that are not part of well-formed UTF-8 stand for these code points (a private-use range
+// that real names practically never hold), one per byte, so that texts differing only in such
+// bytes still differ and keep a fixed order instead of all collapsing into U+FFFD.
+constexpr UChar32 kInvalidByteBase = 0x10FF00;
+
+// Length of the well-formed UTF-8 sequence at text[i], with its code point; 0 when ill-formed.
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, UChar32& cp) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b0 = byte(i);
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    std::size_t length = 0;
+    UChar32 min = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80) {
+            return 0;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+bool IsWellFormedUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        UChar32 cp;
+        const std::size_t length = DecodeUtf8(text, i, cp);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// UTF-8 to UTF-16 with every ill-formed byte mapped to kInvalidByteBase + byte.
+void ToUtf16(std::string_view text, std::vector<UChar>& out) {
+    out.clear();
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        UChar32 cp;
+        std::size_t length = DecodeUtf8(text, i, cp);
+        if (length == 0) {
+            cp = kInvalidByteBase + static_cast<unsigned char>(text[i]);
+            length = 1;
+        }
+        if (cp <= 0xFFFF) {
+            out.push_back(static_cast<UChar>(cp));
+        } else {
+            out.push_back(static_cast<UChar>(U16_LEAD(cp)));
+            out.push_back(static_cast<UChar>(U16_TRAIL(cp)));
+        }
+        i += length;
+    }
+}
+
+std::string ToUtf8(const UChar* text, int32_t length) {
+    std::string result;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strToUTF8(nullptr, 0, &needed, text, length, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) {
+        return result;
+    }
+    result.resize(static_cast<std::size_t>(needed));
+    status = U_ZERO_ERROR;
+    u_strToUTF8(result.data(), needed, &needed, text, length, &status);
+    if (U_FAILURE(status)) {
+        result.clear();
+    }
+    return result;
+}
+
+// "de_DE.UTF-8" -> "de_DE", "de_DE@euro" -> "de_DE"; "", "C" and "POSIX" (with any encoding)
+// -> "" (meaning: the United States conventions).
+std::string IcuName(std::string_view posixName) {
+    const std::size_t cut = posixName.find_first_of(".@");
+    std::string name(posixName.substr(0, cut));
+    if (name == "C" || name == "POSIX") {
+        name.clear();
+    }
+    return name;
+}
+
+std::string Environment(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+// The locale the system names for one category: LC_ALL, then the category, then LANG.
+std::string SystemLocaleName(const char* category) {
+    for (const char* variable : {"LC_ALL", category, "LANG"}) {
+        std::string value = Environment(variable);
+        if (!value.empty()) {
+            return value;
+        }
+    }
+    return {};
+}
+
+// The separator between the first two fields of pattern that use one of fieldLetters; literal
+// text in quotes counts as separator text. Spaces are taken only when nothing else separates.
+std::string SeparatorInPattern(const std::string& pattern, std::string_view firstLetters,
+                               std::string_view nextLetters, const std::string& fallback) {
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    std::size_t i = 0;
+    bool inQuote = false;
+    // Find the first field.
+    for (; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\'') {
+            inQuote = !inQuote;
+        } else if (!inQuote && firstLetters.find(c) != std::string_view::npos) {
+            break;
+        }
+    }
+    if (i == pattern.size()) {
+        return fallback;
+    }
+    const char field = pattern[i];
+    while (i < pattern.size() && pattern[i] == field) {
+        ++i;
+    }
+    // Collect what stands between it and the next field.
+    std::string between;
+    inQuote = false;
+    for (; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\'') {
+            inQuote = !inQuote;
+            continue;
+        }
+        if (!inQuote && isLetter(c)) {
+            if (nextLetters.find(c) != std::string_view::npos) {
+                break;
+            }
+            return fallback;  // another kind of field (an era, a day name) in between
+        }
+        between += c;
+    }
+    if (i == pattern.size()) {
+        return fallback;
+    }
+    std::string trimmed;
+    for (std::size_t k = 0; k < between.size(); ++k) {
+        const unsigned char c = static_cast<unsigned char>(between[k]);
+        if (c == ' ') {
+            continue;
+        }
+        // A multi-byte character is kept whole.
+        std::size_t length = 1;
+        UChar32 cp;
+        if (c >= 0x80) {
+            length = DecodeUtf8(between, k, cp);
+            if (length == 0) {
+                length = 1;
+            }
+        }
+        trimmed = between.substr(k, length);
+        break;
+    }
+    if (!trimmed.empty()) {
+        return trimmed;
+    }
+    return between.empty() ? fallback : std::string(1, between.front());
+}
+
+std::string DatePattern(const std::string& locale, UDateFormatStyle timeStyle,
+                        UDateFormatStyle dateStyle) {
+    UErrorCode status = U_ZERO_ERROR;
+    UDateFormat* format =
+        udat_open(timeStyle, dateStyle, locale.c_str(), nullptr, 0, nullptr, 0, &status);
+    if (U_FAILURE(status) || format == nullptr) {
+        return {};
+    }
+    UChar buffer[256];
+    status = U_ZERO_ERROR;
+    const int32_t length = udat_toPattern(format, false, buffer, 256, &status);
+    udat_close(format);
+    if (U_FAILURE(status)) {
+        return {};
+    }
+    return ToUtf8(buffer, length);
+}
+
+std::string GroupingSeparator(const std::string& locale) {
+    UErrorCode status = U_ZERO_ERROR;
+    UNumberFormat* format = unum_open(UNUM_DECIMAL, nullptr, 0, locale.c_str(), nullptr, &status);
+    if (U_FAILURE(status) || format == nullptr) {
+        return ",";
+    }
+    UChar buffer[16];
+    status = U_ZERO_ERROR;
+    const int32_t length =
+        unum_getSymbol(format, UNUM_GROUPING_SEPARATOR_SYMBOL, buffer, 16, &status);
+    unum_close(format);
+    if (U_FAILURE(status) || length <= 0) {
+        return ",";
+    }
+    return ToUtf8(buffer, length);
+}
+
+constexpr const char* kUnitedStates = "en_US";
+
+class IcuLocale final : public Locale {
+public:
+    // Each name is an ICU locale name, or empty for the United States conventions.
+    IcuLocale(const std::string& collateName, const std::string& numericName,
+              const std::string& timeName)
+        : m_name(collateName.empty() ? kUnitedStates : collateName) {
+        UErrorCode status = U_ZERO_ERROR;
+        m_collator = ucol_open(m_name.c_str(), &status);
+        if (U_FAILURE(status) || m_collator == nullptr) {
+            status = U_ZERO_ERROR;
+            m_collator = ucol_open(kUnitedStates, &status);
+        }
+        if (m_collator != nullptr) {
+            // Secondary: letter case is ignored, accents count.
+            ucol_setStrength(m_collator, UCOL_SECONDARY);
+        }
+        status = U_ZERO_ERROR;
+        m_caseMap = ucasemap_open(m_name.c_str(), 0, &status);
+        if (U_FAILURE(status)) {
+            m_caseMap = nullptr;
+        }
+
+        m_thousands = numericName.empty() ? "," : GroupingSeparator(numericName);
+        if (timeName.empty()) {
+            m_dateSeparator = "/";
+            m_timeSeparator = ":";
+        } else {
+            m_dateSeparator = SeparatorInPattern(DatePattern(timeName, UDAT_NONE, UDAT_SHORT),
+                                                 "yMdL", "yMdL", "/");
+            m_timeSeparator =
+                SeparatorInPattern(DatePattern(timeName, UDAT_SHORT, UDAT_NONE), "HhkK", "m", ":");
+        }
+    }
+
+    ~IcuLocale() override {
+        if (m_collator != nullptr) {
+            ucol_close(m_collator);
+        }
+        if (m_caseMap != nullptr) {
+            ucasemap_close(m_caseMap);
+        }
+    }
+
+    IcuLocale(const IcuLocale&) = delete;
+    IcuLocale& operator=(const IcuLocale&) = delete;
+
+    int Compare(std::string_view a, std::string_view b) const override {
+        if (m_collator == nullptr) {
+            return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+        }
+        UCollationResult result;
+        UErrorCode status = U_ZERO_ERROR;
+        if (IsWellFormedUtf8(a) && IsWellFormedUtf8(b)) {
+            result = ucol_strcollUTF8(m_collator, a.data(), static_cast<int32_t>(a.size()),
+                                      b.data(), static_cast<int32_t>(b.size()), &status);
+        } else {
+            ToUtf16(a, m_bufferA);
+            ToUtf16(b, m_bufferB);
+            result =
+                ucol_strcoll(m_collator, m_bufferA.data(), static_cast<int32_t>(m_bufferA.size()),
+                             m_bufferB.data(), static_cast<int32_t>(m_bufferB.size()));
+        }
+        if (U_FAILURE(status)) {
+            return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+        }
+        return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
+    }
+
+    std::string SortKey(std::string_view text) const override {
+        std::string key;
+        if (m_collator == nullptr) {
+            key.assign(text);
+            return key;
+        }
+        ToUtf16(text, m_bufferA);
+        const auto length = static_cast<int32_t>(m_bufferA.size());
+        key.resize(text.size() * 2 + 16);
+        for (;;) {
+            const int32_t needed = ucol_getSortKey(m_collator, m_bufferA.data(), length,
+                                                   reinterpret_cast<uint8_t*>(key.data()),
+                                                   static_cast<int32_t>(key.size()));
+            if (needed <= 0) {
+                key.clear();
+                return key;
+            }
+            if (static_cast<std::size_t>(needed) <= key.size()) {
+                // The key ends in one 0 byte and holds no other: dropping it keeps memcmp order
+                // (a key that is a prefix of another still sorts first).
+                key.resize(static_cast<std::size_t>(needed) - 1);
+                return key;
+            }
+            key.resize(static_cast<std::size_t>(needed));
+        }
+    }
+
+    std::string ToUpper(std::string_view text) const override {
+        // Well-formed runs are upper-cased; ill-formed bytes are copied unchanged so that no
+        // byte of a file name is lost.
+        std::string result;
+        result.reserve(text.size());
+        std::size_t i = 0;
+        while (i < text.size()) {
+            std::size_t end = i;
+            UChar32 cp;
+            while (end < text.size()) {
+                const std::size_t length = DecodeUtf8(text, end, cp);
+                if (length == 0) {
+                    break;
+                }
+                end += length;
+            }
+            if (end > i) {
+                UpperRun(text.substr(i, end - i), result);
+                i = end;
+            }
+            if (i < text.size()) {
+                result += text[i];  // an ill-formed byte
+                ++i;
+            }
+        }
+        return result;
+    }
+
+    std::string ThousandsSeparator() const override { return m_thousands; }
+    std::string DateSeparator() const override { return m_dateSeparator; }
+    std::string TimeSeparator() const override { return m_timeSeparator; }
+    std::string Name() const override { return m_name; }
+
+private:
+    void UpperRun(std::string_view run, std::string& out) const {
+        if (m_caseMap == nullptr) {
+            out.append(run);
+            return;
+        }
+        const std::size_t start = out.size();
+        std::size_t capacity = run.size() + run.size() / 2 + 8;
+        for (;;) {
+            out.resize(start + capacity);
+            UErrorCode status = U_ZERO_ERROR;
+            const int32_t length =
+                ucasemap_utf8ToUpper(m_caseMap, out.data() + start, static_cast<int32_t>(capacity),
+                                     run.data(), static_cast<int32_t>(run.size()), &status);
+            if (status == U_BUFFER_OVERFLOW_ERROR) {
+                capacity = static_cast<std::size_t>(length);
+                continue;
+            }
+            if (U_FAILURE(status)) {
+                out.resize(start);
+                out.append(run);
+                return;
+            }
+            out.resize(start + static_cast<std::size_t>(length));
+            return;
+        }
+    }
+
+    std::string m_name;
+    UCollator* m_collator = nullptr;
+    UCaseMap* m_caseMap = nullptr;
+    std::string m_thousands;
+    std::string m_dateSeparator;
+    std::string m_timeSeparator;
+    // Conversion buffers reused between calls (the class is not thread-safe anyway).
+    mutable std::vector<UChar> m_bufferA;
+    mutable std::vector<UChar> m_bufferB;
+};
+
+}  // namespace
+
+std::unique_ptr<Locale> CreateLocale(const std::string& name) {
+    if (!name.empty()) {
+        const std::string icu = IcuName(name);
+        return std::make_unique<IcuLocale>(icu, icu, icu);
+    }
+    return std::make_unique<IcuLocale>(IcuName(SystemLocaleName("LC_COLLATE")),
+                                       IcuName(SystemLocaleName("LC_NUMERIC")),
+                                       IcuName(SystemLocaleName("LC_TIME")));
+}
+
+const Locale& UserLocale() {
+    static const std::unique_ptr<Locale> locale = CreateLocale();
+    return *locale;
+}
+
+}  // namespace qm::platform

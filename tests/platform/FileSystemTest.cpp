@@ -1,0 +1,350 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempTree.h"
+
+namespace qm::platform {
+namespace {
+
+using test::Content;
+using test::Fifo;
+using test::Folder;
+using test::HardLinkTo;
+using test::Seconds;
+using test::Size;
+using test::Sparse;
+using test::SymlinkTo;
+using test::TempTree;
+
+std::map<std::string, DirEntry> ListByName(FileSystem& fs, const std::string& folder,
+                                           ListDetail detail = ListDetail::Full) {
+    std::vector<DirEntry> entries;
+    EXPECT_TRUE(fs.ListFolder(folder, detail, entries)) << folder;
+    std::map<std::string, DirEntry> byName;
+    for (auto& entry : entries) {
+        EXPECT_TRUE(byName.emplace(entry.name, entry).second) << "listed twice: " << entry.name;
+    }
+    return byName;
+}
+
+std::string ReadAll(ReadableFile& file) {
+    std::string all;
+    char buffer[4096];
+    for (;;) {
+        const std::int64_t count = file.Read(buffer, sizeof buffer);
+        EXPECT_GE(count, 0);
+        if (count <= 0) {
+            return all;
+        }
+        all.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+constexpr std::int64_t kBeyond4GiB = (std::int64_t{4} << 30) + 10;
+
+TEST(FileSystemTest, ListingReportsKindsSizesAndHiddenWithoutDotEntries) {
+    TempTree tree({
+        {"a/x.txt", Content("hello")},
+        {"a/b/y.bin", Size(5000)},
+        {".hid/z", Content("z")},
+        {".dotfile", Content("")},
+        {"big", Sparse(kBeyond4GiB)},
+        {"link", SymlinkTo("a")},
+        {"dangling", SymlinkTo("nowhere")},
+        {"fileLink", SymlinkTo("a/x.txt")},
+        {"fifo", Fifo()},
+        {"c/", Folder()},
+    });
+    for (const ListDetail detail : {ListDetail::Full, ListDetail::KindOnly}) {
+        SCOPED_TRACE(detail == ListDetail::Full ? "Full" : "KindOnly");
+        const auto root = ListByName(SystemFileSystem(), tree.Root(), detail);
+        ASSERT_EQ(root.size(), 9u);
+        EXPECT_EQ(root.count("."), 0u);
+        EXPECT_EQ(root.count(".."), 0u);
+        const std::map<std::string, EntryKind> kinds = {
+            {"a", EntryKind::Folder},
+            {".hid", EntryKind::Folder},
+            {".dotfile", EntryKind::RegularFile},
+            {"big", EntryKind::RegularFile},
+            {"link", EntryKind::SymbolicLink},
+            {"dangling", EntryKind::SymbolicLink},
+            {"fileLink", EntryKind::SymbolicLink},
+            {"fifo", EntryKind::Other},
+            {"c", EntryKind::Folder},
+        };
+        for (const auto& [name, kind] : kinds) {
+            ASSERT_EQ(root.count(name), 1u) << name;
+            EXPECT_EQ(root.at(name).kind, kind) << name;
+            EXPECT_EQ(root.at(name).hidden, name[0] == '.') << name;
+        }
+        if (detail == ListDetail::Full) {
+            EXPECT_EQ(root.at("big").size, kBeyond4GiB);
+            EXPECT_EQ(root.at(".dotfile").size, 0);
+        }
+    }
+    const auto a = ListByName(SystemFileSystem(), tree.Path("a/"));
+    ASSERT_EQ(a.size(), 2u);
+    EXPECT_EQ(a.at("x.txt").size, 5);
+    EXPECT_EQ(a.at("b").kind, EntryKind::Folder);
+    EXPECT_EQ(ListByName(SystemFileSystem(), tree.Path("a/b")).at("y.bin").size, 5000);
+    EXPECT_TRUE(ListByName(SystemFileSystem(), tree.Path("c/")).empty());
+}
+
+TEST(FileSystemTest, ListingFailsForMissingOrNonFolderPathsAndEmptiesTheVector) {
+    TempTree tree({{"file", Content("x")}, {"link", SymlinkTo(".")}, {"fifo", Fifo()}});
+    std::vector<DirEntry> entries(3);
+    EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("missing/"), ListDetail::Full, entries));
+    EXPECT_TRUE(entries.empty());
+    entries.resize(2);
+    EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("file"), ListDetail::Full, entries));
+    EXPECT_TRUE(entries.empty());
+    // Opening a FIFO as a folder must neither succeed nor hang.
+    EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("fifo"), ListDetail::Full, entries));
+}
+
+TEST(FileSystemTest, ReusedVectorIsReplacedNotAppendedTo) {
+    TempTree tree({{"one/a", Content("1")},
+                   {"one/bb", Content("22")},
+                   {"one/ccc", Content("333")},
+                   {"two/d", Content("4444")}});
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(SystemFileSystem().ListFolder(tree.Path("one/"), ListDetail::Full, entries));
+    ASSERT_EQ(entries.size(), 3u);
+    ASSERT_TRUE(SystemFileSystem().ListFolder(tree.Path("two/"), ListDetail::KindOnly, entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "d");
+    EXPECT_EQ(entries[0].kind, EntryKind::RegularFile);
+    // KindOnly leaves no facts of an earlier listing behind.
+    EXPECT_EQ(entries[0].size, 0);
+    EXPECT_EQ(entries[0].lastWrite, 0);
+    ASSERT_TRUE(SystemFileSystem().ListFolder(tree.Path("two/"), ListDetail::Full, entries));
+    EXPECT_EQ(entries[0].size, 4);
+}
+
+TEST(FileSystemTest, NamesAreExactBytes) {
+    const std::vector<std::string> names = {
+        "a|b",   " lead and trail ", "cr\rlf\n",    "bad\xff\xfe", "\xc3(",  "\xe9t\xe9",
+        "tab\t", "star*?",           "back\\slash", "quote\"'",    "日本語", ".hidden|x",
+    };
+    TempTree tree;
+    for (const auto& name : names) {
+        tree.Add({"f/" + name, Content(name)});
+    }
+    const auto listed = ListByName(SystemFileSystem(), tree.Path("f/"));
+    ASSERT_EQ(listed.size(), names.size());
+    for (const auto& name : names) {
+        ASSERT_EQ(listed.count(name), 1u) << name;
+        EXPECT_EQ(listed.at(name).kind, EntryKind::RegularFile);
+        EXPECT_EQ(listed.at(name).hidden, name[0] == '.');
+        // The listed name reaches the same file again.
+        const auto file = SystemFileSystem().OpenForRead(tree.Path("f/") + listed.at(name).name);
+        ASSERT_NE(file, nullptr) << name;
+        EXPECT_EQ(ReadAll(*file), name);
+        EXPECT_EQ(SystemFileSystem().Stat(tree.Path("f/" + name)).size,
+                  static_cast<std::int64_t>(name.size()));
+    }
+}
+
+TEST(FileSystemTest, HardLinksShareTheIdAndOtherFilesDoNot) {
+    TempTree tree({{"a/orig", Content("same")},
+                   {"b/second", HardLinkTo("a/orig")},
+                   {"a/other", Content("same")}});
+    const auto a = ListByName(SystemFileSystem(), tree.Path("a/"));
+    const auto b = ListByName(SystemFileSystem(), tree.Path("b/"));
+    EXPECT_EQ(a.at("orig").id, b.at("second").id);
+    EXPECT_NE(a.at("orig").id, a.at("other").id);
+    EXPECT_NE(a.at("orig").id.inode, 0u);
+    // Stat and an open file agree with the listing on the id.
+    EXPECT_EQ(SystemFileSystem().Stat(tree.Path("b/second")).id, a.at("orig").id);
+    const auto file = SystemFileSystem().OpenForRead(tree.Path("a/orig"));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Facts().id, a.at("orig").id);
+}
+
+TEST(FileSystemTest, TimesSetByTheTreeComeBack) {
+    const FileTime write = Seconds(1'136'473'446) + 123'456'789;  // 2006-01-05, with nanoseconds
+    const FileTime access = Seconds(1'500'000'000);
+    const FileTime before1970 = Seconds(-86'400 * 365);
+    const FileTime after2107 = Seconds(5'680'000'000);
+    TempTree tree({
+        {"f", Content("x").WithMTime(write).WithATime(access)},
+        {"old", Content("x").WithMTime(before1970)},
+        {"future", Content("x").WithMTime(after2107)},
+        {"d/", Folder().WithMTime(write)},
+        {"d/child", Content("c")},
+    });
+    const auto root = ListByName(SystemFileSystem(), tree.Root());
+    EXPECT_EQ(root.at("f").lastWrite, write);
+    EXPECT_EQ(root.at("f").lastAccess, access);
+    EXPECT_EQ(root.at("old").lastWrite, before1970);
+    EXPECT_EQ(root.at("future").lastWrite, after2107);
+    EXPECT_EQ(root.at("d").lastWrite, write);  // set after its child was made
+    // Birth time cannot be set: it is when the tree was made (or the change time), never 0.
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    EXPECT_GT(root.at("f").creation, now - Seconds(600));
+    EXPECT_LE(root.at("f").creation, now + Seconds(5));
+    EXPECT_EQ(SystemFileSystem().Stat(tree.Path("f")).lastWrite, write);
+}
+
+TEST(FileSystemTest, StatDoesNotFollowAFinalLink) {
+    TempTree tree({{"dir/file", Content("12345")},
+                   {"toDir", SymlinkTo("dir")},
+                   {"toFile", SymlinkTo("dir/file")},
+                   {"fifo", Fifo()}});
+    FileSystem& fs = SystemFileSystem();
+    EXPECT_FALSE(fs.Stat(tree.Path("missing")).exists);
+    const FileFacts file = fs.Stat(tree.Path("dir/file"));
+    EXPECT_TRUE(file.exists);
+    EXPECT_EQ(file.kind, EntryKind::RegularFile);
+    EXPECT_EQ(file.size, 5);
+    EXPECT_EQ(fs.Stat(tree.Path("dir")).kind, EntryKind::Folder);
+    EXPECT_EQ(fs.Stat(tree.Path("dir/")).kind, EntryKind::Folder);
+    EXPECT_EQ(fs.Stat(tree.Path("toDir")).kind, EntryKind::SymbolicLink);
+    EXPECT_EQ(fs.Stat(tree.Path("toFile")).kind, EntryKind::SymbolicLink);
+    EXPECT_EQ(fs.Stat(tree.Path("fifo")).kind, EntryKind::Other);
+    // Through the link, the folder is reached as a folder.
+    EXPECT_EQ(ListByName(fs, tree.Path("toDir/")).size(), 1u);
+}
+
+TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
+    const std::string content = TempTree::Bytes(300'000, 7);
+    TempTree tree({{"file", Content(content)},
+                   {"empty", Content("")},
+                   {"dir/", Folder()},
+                   {"fifo", Fifo()},
+                   {"toFile", SymlinkTo("file")},
+                   {"big", Sparse(kBeyond4GiB)}});
+    FileSystem& fs = SystemFileSystem();
+    auto file = fs.OpenForRead(tree.Path("file"));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadAll(*file), content);
+    EXPECT_EQ(file->Read(nullptr, 0), 0);
+    const FileFacts facts = file->Facts();
+    EXPECT_TRUE(facts.exists);
+    EXPECT_EQ(facts.size, 300'000);
+
+    auto empty = fs.OpenForRead(tree.Path("empty"));
+    ASSERT_NE(empty, nullptr);
+    char byte;
+    EXPECT_EQ(empty->Read(&byte, 1), 0);
+
+    EXPECT_EQ(fs.OpenForRead(tree.Path("missing")), nullptr);
+    EXPECT_EQ(fs.OpenForRead(tree.Path("dir")), nullptr);
+    EXPECT_EQ(fs.OpenForRead(tree.Path("dir/")), nullptr);
+    // A FIFO without a writer would block a plain open for ever: run it aside so a regression
+    // fails here instead of hanging the whole test program.
+    auto fifo = std::async(std::launch::async,
+                           [&] { return fs.OpenForRead(tree.Path("fifo")) == nullptr; });
+    if (fifo.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Release the blocked open by becoming its writer, then fail.
+        const int writer = ::open(tree.Path("fifo").c_str(), O_WRONLY | O_NONBLOCK);
+        fifo.wait();
+        if (writer >= 0) {
+            ::close(writer);
+        }
+        FAIL() << "opening a FIFO hangs";
+    }
+    EXPECT_TRUE(fifo.get());
+
+    // The engine opens only what it listed as regular files; a link to one may still be read.
+    auto viaLink = fs.OpenForRead(tree.Path("toFile"));
+    ASSERT_NE(viaLink, nullptr);
+    EXPECT_EQ(viaLink->Facts().kind, EntryKind::RegularFile);
+
+    auto big = fs.OpenForRead(tree.Path("big"));
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->Facts().size, kBeyond4GiB);
+}
+
+TEST(FileSystemTest, ReadableFileFactsDescribeTheOpenFileNotThePath) {
+    TempTree tree({{"file", Content("first")}});
+    auto file = SystemFileSystem().OpenForRead(tree.Path("file"));
+    ASSERT_NE(file, nullptr);
+    const FileId id = file->Facts().id;
+    tree.Remove("file");
+    tree.Add({"file", Content("a longer replacement")});
+    EXPECT_EQ(file->Facts().id, id);
+    EXPECT_EQ(file->Facts().size, 5);
+    EXPECT_EQ(ReadAll(*file), "first");
+    EXPECT_NE(SystemFileSystem().Stat(tree.Path("file")).id, id);
+}
+
+TEST(FileSystemTest, SymbolicLinkLoopIsListedAsALink) {
+    TempTree tree({{"a/up", SymlinkTo("..")}, {"a/self", SymlinkTo("self")}});
+    const auto a = ListByName(SystemFileSystem(), tree.Path("a/"));
+    EXPECT_EQ(a.at("up").kind, EntryKind::SymbolicLink);
+    EXPECT_EQ(a.at("self").kind, EntryKind::SymbolicLink);
+    EXPECT_EQ(SystemFileSystem().OpenForRead(tree.Path("a/self")), nullptr);
+}
+
+TEST(FileSystemTest, FaultyFileSystemInjectsFailures) {
+    const std::string content = TempTree::Bytes(10'000, 3);
+    TempTree tree({{"ok/file", Content(content)},
+                   {"locked/inner", Content("x")},
+                   {"ok/noOpen", Content("y")},
+                   {"ok/gone", Content("z")}});
+    test::FaultyFileSystem fs;
+    fs.FailList(tree.Path("locked"));
+    fs.FailOpen(tree.Path("ok/noOpen"));
+    fs.FailReadAfter(tree.Path("ok/file"), 4096);
+    fs.Vanish(tree.Path("ok/gone"));
+
+    std::vector<DirEntry> entries(1);
+    EXPECT_FALSE(fs.ListFolder(tree.Path("locked/"), ListDetail::Full, entries));
+    EXPECT_TRUE(entries.empty());
+    EXPECT_FALSE(fs.ListFolder(tree.Path("locked"), ListDetail::Full, entries));
+    // The vanished file is still listed (it went after the listing) but is gone for Stat/open.
+    EXPECT_EQ(ListByName(fs, tree.Path("ok/")).size(), 3u);
+    EXPECT_FALSE(fs.Stat(tree.Path("ok/gone")).exists);
+    EXPECT_EQ(fs.OpenForRead(tree.Path("ok/gone")), nullptr);
+    EXPECT_EQ(fs.OpenForRead(tree.Path("ok/noOpen")), nullptr);
+    EXPECT_TRUE(fs.Stat(tree.Path("ok/noOpen")).exists);
+
+    auto file = fs.OpenForRead(tree.Path("ok/file"));
+    ASSERT_NE(file, nullptr);
+    std::string got;
+    char buffer[1000];
+    std::int64_t count;
+    while ((count = file->Read(buffer, sizeof buffer)) > 0) {
+        got.append(buffer, static_cast<std::size_t>(count));
+    }
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(got, content.substr(0, 4096));
+    EXPECT_EQ(fs.BytesRead(tree.Path("ok/file")), 4096);
+    EXPECT_EQ(fs.OpenCount(tree.Path("ok/file")), 1);
+    EXPECT_EQ(fs.OpenCount(tree.Path("ok/noOpen")), 1);
+    EXPECT_EQ(fs.OpenedPaths().size(), 3u);
+
+    fs.Heal(tree.Path("locked/"));
+    fs.Heal(tree.Path("ok/file"));
+    EXPECT_EQ(ListByName(fs, tree.Path("locked/")).size(), 1u);
+    auto healed = fs.OpenForRead(tree.Path("ok/file"));
+    ASSERT_NE(healed, nullptr);
+    EXPECT_EQ(ReadAll(*healed), content);
+    EXPECT_EQ(fs.ListedFolders().front(), tree.Path("locked/"));
+}
+
+TEST(FileSystemTest, UnreadableFolderThroughPermissionsIsNotListedForOrdinaryUsers) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads every folder; FaultyFileSystem covers this case";
+    }
+    TempTree tree({{"locked/inner", Content("x")}, {"locked/", Folder().WithMode(0)}});
+    std::vector<DirEntry> entries;
+    EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("locked/"), ListDetail::Full, entries));
+}
+
+}  // namespace
+}  // namespace qm::platform
