@@ -16,7 +16,9 @@ constexpr char kFieldSep = '|';
 std::string UpperAsciiLetters(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
     }
     return result;
 }
@@ -66,25 +68,35 @@ FieldNumbers FieldNumbersOf(Method method) {
 
 std::int64_t ParseWholeNumber(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
-    if (i == text.size()) return 0;
+    if (i == text.size()) {
+        return 0;
+    }
     // Accumulate as a negative number so that the most negative value parses too.
     std::int64_t value = 0;
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (c < '0' || c > '9') return 0;
+        if (c < '0' || c > '9') {
+            return 0;
+        }
         const int digit = c - '0';
-        if (value < (kMin + digit) / 10) return 0;  // out of range is no integer
+        if (value < (kMin + digit) / 10) {
+            return 0;  // out of range is no integer
+        }
         value = value * 10 - digit;
     }
     if (!negative) {
-        if (value == kMin) return 0;
+        if (value == kMin) {
+            return 0;
+        }
         return -value;
     }
     return value;
@@ -104,7 +116,9 @@ std::string DateText(const platform::LocalDateTime& local, const platform::Local
     const std::string dateSep = locale.DateSeparator();
     const std::string timeSep = locale.TimeSeparator();
     int hour12 = local.hour % 12;
-    if (hour12 == 0) hour12 = 12;
+    if (hour12 == 0) {
+        hour12 = 12;
+    }
     char year[16];
     if (local.year < 0) {
         std::snprintf(year, sizeof year, "-%.4d", -local.year);
@@ -141,7 +155,9 @@ std::string NameKey(std::string_view path, char delim) {
 std::string ExtensionKey(std::string_view path, char delim) {
     const std::string_view name = FileNamePart(path, delim);
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return "(None)";
+    if (dot == std::string_view::npos) {
+        return "(None)";
+    }
     return "*" + UpperAsciiLetters(name.substr(dot));
 }
 
