@@ -1,0 +1,180 @@
+#include "results/Marking.h"
+
+#include <algorithm>
+
+#include "platform/Locale.h"
+#include "results/ResultStatistics.h"
+
+namespace qm::results {
+
+namespace {
+
+bool KeepsStatus(EntryStatus status) {
+    return status == EntryStatus::Removed || status == EntryStatus::Blocked;
+}
+
+}  // namespace
+
+std::string MarkedStatisticsText(const MarkedStatistics& stats, const platform::Locale& locale) {
+    return FormatCount(stats.files, locale) + " file(s) selected (" +
+           FormatCount(stats.bytes, locale) + " bytes total)";
+}
+
+std::string BlockedNoteText(const std::string& fileName) {
+    return "<B>Note:</B> " + fileName +
+           " <BLINK><B>can not</BLINK></B> be marked for deletion because it is in the blocked "
+           "folder list.";
+}
+
+void CheckBlockedFiles(ResultTree& tree, const BlockedFolderRule& blocked, ResultsHost& host) {
+    host.SetStatusText(kCheckingBlockedText);
+    host.Yield();
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level >= 1) {
+            TEntry& entry = node.entry;
+            if (entry.Status == EntryStatus::Blocked) {
+                entry.Status = node.checked ? EntryStatus::Marked : EntryStatus::None;
+            }
+            if (!blocked.Empty() && blocked.IsBlockedFolder(entry.Folder)) {
+                entry.Status = EntryStatus::Blocked;
+                node.checked = false;
+            }
+        }
+        host.Yield();
+    }
+    host.SetStatusText("");
+    host.Yield();
+}
+
+bool DupeTVChecking(const ResultTree& tree, ResultTree::NodeId node, ResultsHost& host) {
+    bool allowed = true;
+    if (node < tree.NodeCount() && tree.IsFileRow(node)) {
+        const TEntry& entry = tree.At(node).entry;
+        if (entry.Status == EntryStatus::Removed) {
+            host.SetStatusText(kAlreadyRemovedText);
+            allowed = false;
+        } else if (entry.Status == EntryStatus::Blocked) {
+            host.SetStatusText(BlockedNoteText(entry.FileName));
+            allowed = false;
+        }
+    }
+    host.Yield();
+    return allowed;
+}
+
+MarkedStatistics DupeTVChecked(ResultTree& tree, ResultsHost& host,
+                               const platform::Locale& locale) {
+    const auto& nodes = tree.Nodes();
+    const bool anyChecked = std::any_of(nodes.begin(), nodes.end(), [](const ResultTree::Node& n) {
+        return n.level >= 1 && n.checked;
+    });
+    host.SetMarkedFileCommandsEnabled(anyChecked);
+    host.Yield();
+    return UpdateMarkedStatistics(tree, host, locale);
+}
+
+MarkedStatistics UpdateMarkedStatistics(ResultTree& tree, ResultsHost& host,
+                                        const platform::Locale& locale) {
+    host.SetStatusText(kUpdatingMarkedText);
+    host.Yield();
+    MarkedStatistics stats;
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level < 1)
+            continue;
+        TEntry& entry = node.entry;
+        if (node.checked) {
+            if (!KeepsStatus(entry.Status))
+                entry.Status = EntryStatus::Marked;
+            ++stats.files;
+            stats.bytes += entry.Size;
+        } else if (!KeepsStatus(entry.Status)) {
+            entry.Status = EntryStatus::None;
+        }
+    }
+    host.SetStatusText(MarkedStatisticsText(stats, locale));
+    host.Yield();
+    return stats;
+}
+
+bool SetCheckedByUser(ResultTree& tree, ResultTree::NodeId node, bool checked, ResultsHost& host,
+                      const platform::Locale& locale) {
+    if (node >= tree.NodeCount() || !tree.IsFileRow(node))
+        return false;
+    if (!DupeTVChecking(tree, node, host))
+        return false;
+    tree.At(node).checked = checked;
+    DupeTVChecked(tree, host, locale);
+    return true;
+}
+
+void MarkAll(ResultTree& tree, const BlockedFolderRule& blocked, ResultsHost& host,
+             const platform::Locale& locale) {
+    host.SetStatusText("");
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level != 2)
+            continue;
+        node.checked = blocked.Empty() || !blocked.IsBlockedFolder(node.entry.Folder);
+    }
+    host.Yield();
+    DupeTVChecked(tree, host, locale);
+}
+
+void UnMarkAll(ResultTree& tree, ResultsHost& host, const platform::Locale& locale) {
+    host.SetStatusText("");
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level >= 1)
+            node.checked = false;
+    }
+    DupeTVChecked(tree, host, locale);
+}
+
+void MarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& host,
+                  const platform::Locale& locale) {
+    if (selected >= tree.NodeCount() || !tree.IsFileRow(selected))
+        return;
+    const std::string folder = tree.At(selected).entry.Folder;
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level >= 1 && node.entry.Status == EntryStatus::None &&
+            node.entry.Folder == folder) {
+            node.checked = true;
+        }
+    }
+    host.Yield();
+    DupeTVChecked(tree, host, locale);
+}
+
+void UnMarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& host,
+                    const platform::Locale& locale) {
+    if (selected >= tree.NodeCount() || !tree.IsFileRow(selected))
+        return;
+    const std::string folder = tree.At(selected).entry.Folder;
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        const EntryStatus status = node.entry.Status;
+        if (node.level >= 1 && (status == EntryStatus::Failed || status == EntryStatus::Marked) &&
+            node.entry.Folder == folder) {
+            node.checked = false;
+        }
+    }
+    host.Yield();
+    DupeTVChecked(tree, host, locale);
+}
+
+void MarkDoubleExtension(ResultTree& tree, ResultsHost& host, const platform::Locale& locale) {
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level >= 1 && node.entry.Status == EntryStatus::None &&
+            std::count(node.entry.FileName.begin(), node.entry.FileName.end(), '.') >= 2) {
+            node.checked = true;
+        }
+    }
+    host.Yield();
+    DupeTVChecked(tree, host, locale);
+}
+
+}  // namespace qm::results
