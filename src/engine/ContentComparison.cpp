@@ -1,0 +1,610 @@
+#include "engine/ContentComparison.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "foundation/CRC32.h"
+
+namespace qm::engine {
+
+namespace {
+
+constexpr const char* kChecksumStatus = "Generating 32 bit CRC of possible duplicate files. ";
+
+// Memory one worker may spend on chunk buffers of one candidate set (at least two chunks).
+constexpr std::size_t kChunkBudget = 16u << 20;
+constexpr std::size_t kMinChunk = 64u << 10;
+
+// How often the calling thread looks at the host while a worker reads a large file.
+constexpr auto kHostPollInterval = std::chrono::milliseconds(20);
+
+// Reads up to length bytes, fewer only at the end of the file. -1 on a read error.
+std::int64_t ReadFully(platform::ReadableFile& file, char* buffer, std::size_t length) {
+    std::size_t done = 0;
+    while (done < length) {
+        const std::int64_t got = file.Read(buffer + done, length - done);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::uint32_t Crc(const char* data, std::size_t length, std::uint32_t reg = 0) {
+    foundation::UpdateChecksumFast(data, length, reg);
+    return reg;
+}
+
+// The outcome of comparing one candidate group.
+struct GroupOutcome {
+    struct Class {
+        std::vector<std::size_t> members;  // indices into the group's files, ascending
+        std::uint32_t checksum = 0;
+    };
+    std::vector<Class> classes;
+    std::vector<bool> unreadable;
+    bool aborted = false;
+    std::exception_ptr error;
+};
+
+// Splits one group of same-size files into classes of byte-identical files. One per worker
+// thread; it keeps its buffers between groups.
+class GroupComparer {
+public:
+    GroupComparer(platform::FileSystem& fileSystem, const ReadOptions& options,
+                  const std::atomic<bool>& stop)
+        : m_fileSystem(fileSystem), m_options(options), m_stop(stop) {}
+
+    GroupOutcome Compare(const CandidateGroup& group);
+
+private:
+    struct Member {
+        std::unique_ptr<platform::ReadableFile> file;
+        std::int64_t position = 0;  // bytes read so far from file
+    };
+    using Class = GroupOutcome::Class;
+
+    bool Stopped() const { return m_stop.load(std::memory_order_relaxed); }
+    void Fail(std::size_t index) {
+        m_members[index].file.reset();
+        m_outcome.unreadable[index] = true;
+    }
+    bool OpenAt(std::size_t index, std::int64_t offset);
+    bool Skip(platform::ReadableFile& file, std::int64_t bytes);
+    void CompareEmpty();
+    void CompareHeads();
+    void CompareRest(const std::vector<std::size_t>& part, std::int64_t offset, std::uint32_t crc);
+    // Reads members from offset to the end side by side and splits them where bytes diverge.
+    // With keepSingletons a file that matches no other is still read to the end (its
+    // checksum is needed to merge batches). Returns false when stopped.
+    bool ChunkCompare(const std::vector<std::size_t>& members, std::int64_t offset,
+                      std::uint32_t crc, bool keepSingletons, std::vector<Class>& out);
+    bool FilesEqual(std::size_t a, std::size_t b, std::int64_t offset);
+
+    char* Buffer(std::size_t slot, std::size_t length) {
+        if (m_buffers.size() <= slot)
+            m_buffers.resize(slot + 1);
+        std::vector<char>& buffer = m_buffers[slot];
+        if (buffer.size() < length)
+            buffer.resize(length);
+        return buffer.data();
+    }
+
+    platform::FileSystem& m_fileSystem;
+    const ReadOptions& m_options;
+    const std::atomic<bool>& m_stop;
+
+    const CandidateGroup* m_group = nullptr;
+    std::int64_t m_size = 0;
+    std::vector<Member> m_members;
+    GroupOutcome m_outcome;
+    std::vector<std::vector<char>> m_buffers;
+    std::vector<char> m_heads;
+};
+
+bool GroupComparer::Skip(platform::ReadableFile& file, std::int64_t bytes) {
+    while (bytes > 0) {
+        const std::size_t step =
+            static_cast<std::size_t>(std::min<std::int64_t>(bytes, std::int64_t{kMinChunk}));
+        if (ReadFully(file, Buffer(0, kMinChunk), step) != static_cast<std::int64_t>(step)) {
+            return false;
+        }
+        bytes -= static_cast<std::int64_t>(step);
+    }
+    return true;
+}
+
+bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
+    Member& member = m_members[index];
+    if (member.file && member.position == offset)
+        return true;
+    member.file.reset();
+    const ScanEntry& entry = m_group->files[index];
+    auto file = m_fileSystem.OpenForRead(entry.path);
+    if (!file)
+        return false;
+    // A file that changed since it was listed is not the file the user saw.
+    const platform::FileFacts facts = file->Facts();
+    if (facts.exists && (facts.kind != platform::EntryKind::RegularFile || facts.size != m_size)) {
+        return false;
+    }
+    if (!Skip(*file, offset))
+        return false;
+    member.file = std::move(file);
+    member.position = offset;
+    return true;
+}
+
+GroupOutcome GroupComparer::Compare(const CandidateGroup& group) {
+    m_group = &group;
+    m_size = group.files.empty() ? 0 : group.files.front().size;
+    m_outcome = GroupOutcome{};
+    m_outcome.unreadable.assign(group.files.size(), false);
+    m_members.clear();
+    m_members.resize(group.files.size());
+    try {
+        if (m_size == 0) {
+            CompareEmpty();
+        } else {
+            CompareHeads();
+        }
+    } catch (...) {
+        m_outcome.error = std::current_exception();
+    }
+    m_members.clear();
+    if (Stopped())
+        m_outcome.aborted = true;
+    std::sort(m_outcome.classes.begin(), m_outcome.classes.end(),
+              [](const Class& a, const Class& b) { return a.members.front() < b.members.front(); });
+    m_group = nullptr;
+    return std::move(m_outcome);
+}
+
+void GroupComparer::CompareEmpty() {
+    // Empty files are equal without being opened; a vanished or refilled one is left out.
+    Class empty;
+    for (std::size_t i = 0; i < m_group->files.size(); ++i) {
+        const platform::FileFacts facts = m_fileSystem.Stat(m_group->files[i].path);
+        if (facts.exists && facts.kind == platform::EntryKind::RegularFile && facts.size == 0) {
+            empty.members.push_back(i);
+        } else {
+            m_outcome.unreadable[i] = true;
+        }
+    }
+    if (empty.members.size() >= 2)
+        m_outcome.classes.push_back(std::move(empty));
+}
+
+void GroupComparer::CompareHeads() {
+    const std::size_t count = m_group->files.size();
+    const std::size_t head = static_cast<std::size_t>(
+        std::min<std::int64_t>(m_size, std::max<std::size_t>(m_options.headBytes, 1)));
+    const bool keepHeads = count * head <= m_options.headMemoryBytes;
+    if (keepHeads)
+        m_heads.resize(count * head);
+    std::vector<std::uint32_t> headCrc(count, 0);
+    std::vector<std::size_t> readable;
+    std::size_t keptOpen = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (Stopped())
+            return;
+        if (!OpenAt(i, 0)) {
+            Fail(i);
+            continue;
+        }
+        char* bytes = keepHeads ? m_heads.data() + i * head : Buffer(0, head);
+        if (ReadFully(*m_members[i].file, bytes, head) != static_cast<std::int64_t>(head)) {
+            Fail(i);
+            continue;
+        }
+        m_members[i].position = static_cast<std::int64_t>(head);
+        headCrc[i] = Crc(bytes, head);
+        readable.push_back(i);
+        // Files stay open for the rest of their reading while the open-file budget allows.
+        if (keepHeads && m_size > static_cast<std::int64_t>(head) &&
+            keptOpen < m_options.maxOpenFiles) {
+            ++keptOpen;
+        } else {
+            m_members[i].file.reset();
+        }
+    }
+
+    // Partitions of equal heads (equal head checksum, and equal bytes when the heads were kept).
+    std::stable_sort(readable.begin(), readable.end(),
+                     [&](std::size_t a, std::size_t b) { return headCrc[a] < headCrc[b]; });
+    std::vector<std::vector<std::size_t>> parts;
+    for (std::size_t begin = 0; begin < readable.size();) {
+        std::size_t end = begin + 1;
+        while (end < readable.size() && headCrc[readable[end]] == headCrc[readable[begin]]) ++end;
+        const std::size_t firstPart = parts.size();
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::size_t index = readable[i];
+            bool placed = false;
+            if (keepHeads) {
+                for (std::size_t p = firstPart; p < parts.size() && !placed; ++p) {
+                    if (std::memcmp(m_heads.data() + parts[p].front() * head,
+                                    m_heads.data() + index * head, head) == 0) {
+                        parts[p].push_back(index);
+                        placed = true;
+                    }
+                }
+            } else if (firstPart < parts.size()) {
+                parts[firstPart].push_back(index);
+                placed = true;
+            }
+            if (!placed)
+                parts.push_back({index});
+        }
+        begin = end;
+    }
+
+    for (const std::vector<std::size_t>& part : parts) {
+        if (Stopped())
+            return;
+        if (part.size() < 2) {
+            m_members[part.front()].file.reset();  // its head is unique: read no further
+            continue;
+        }
+        if (keepHeads && m_size == static_cast<std::int64_t>(head)) {
+            m_outcome.classes.push_back({part, headCrc[part.front()]});
+        } else if (keepHeads) {
+            CompareRest(part, static_cast<std::int64_t>(head), headCrc[part.front()]);
+        } else {
+            CompareRest(part, 0, 0);
+        }
+        for (std::size_t index : part) m_members[index].file.reset();
+    }
+}
+
+void GroupComparer::CompareRest(const std::vector<std::size_t>& part, std::int64_t offset,
+                                std::uint32_t crc) {
+    const std::size_t batch = std::max<std::size_t>(m_options.maxOpenFiles, 2);
+    if (part.size() <= batch) {
+        ChunkCompare(part, offset, crc, false, m_outcome.classes);
+        return;
+    }
+    // Too many files to keep open at once: compare them in batches, then merge the classes of
+    // different batches whose first files prove equal.
+    std::vector<Class> classes;
+    for (std::size_t begin = 0; begin < part.size(); begin += batch) {
+        const std::size_t end = std::min(part.size(), begin + batch);
+        const std::vector<std::size_t> members(part.begin() + static_cast<std::ptrdiff_t>(begin),
+                                               part.begin() + static_cast<std::ptrdiff_t>(end));
+        if (!ChunkCompare(members, offset, crc, true, classes))
+            return;
+        for (std::size_t index : members) m_members[index].file.reset();
+    }
+    std::vector<Class> merged;
+    for (Class& candidate : classes) {
+        if (Stopped())
+            return;
+        bool joined = false;
+        for (Class& existing : merged) {
+            if (existing.checksum == candidate.checksum &&
+                FilesEqual(existing.members.front(), candidate.members.front(), offset)) {
+                existing.members.insert(existing.members.end(), candidate.members.begin(),
+                                        candidate.members.end());
+                joined = true;
+                break;
+            }
+        }
+        if (!joined)
+            merged.push_back(std::move(candidate));
+    }
+    for (Class& result : merged) {
+        if (result.members.size() < 2)
+            continue;
+        std::sort(result.members.begin(), result.members.end());
+        m_outcome.classes.push_back(std::move(result));
+    }
+}
+
+bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::int64_t offset,
+                                 std::uint32_t crc, bool keepSingletons, std::vector<Class>& out) {
+    struct Part {
+        std::vector<std::size_t> members;
+        std::uint32_t crc = 0;
+    };
+    Part all{{}, crc};
+    for (std::size_t index : members) {
+        if (Stopped())
+            return false;
+        if (m_outcome.unreadable[index])
+            continue;
+        if (OpenAt(index, offset)) {
+            all.members.push_back(index);
+        } else {
+            Fail(index);
+        }
+    }
+    std::vector<Part> parts;
+    if (all.members.size() >= (keepSingletons ? 1u : 2u))
+        parts.push_back(std::move(all));
+
+    const std::size_t chunk = std::clamp(kChunkBudget / std::max<std::size_t>(members.size(), 1),
+                                         kMinChunk, std::max(m_options.maxChunkBytes, kMinChunk));
+    std::int64_t remaining = m_size - offset;
+    while (remaining > 0 && !parts.empty()) {
+        if (Stopped())
+            return false;
+        const std::size_t length =
+            static_cast<std::size_t>(std::min<std::int64_t>(remaining, std::int64_t(chunk)));
+        std::vector<Part> next;
+        for (Part& part : parts) {
+            struct Split {
+                std::vector<std::size_t> members;
+                std::size_t slot;  // buffer holding this split's bytes
+            };
+            std::vector<Split> splits;
+            for (std::size_t index : part.members) {
+                const std::size_t slot = splits.size();
+                char* bytes = Buffer(slot, length);
+                if (ReadFully(*m_members[index].file, bytes, length) !=
+                    static_cast<std::int64_t>(length)) {
+                    Fail(index);
+                    continue;
+                }
+                m_members[index].position += static_cast<std::int64_t>(length);
+                bool placed = false;
+                for (Split& split : splits) {
+                    if (std::memcmp(m_buffers[split.slot].data(), bytes, length) == 0) {
+                        split.members.push_back(index);
+                        placed = true;
+                        break;
+                    }
+                }
+                if (!placed)
+                    splits.push_back({{index}, slot});
+            }
+            for (Split& split : splits) {
+                if (split.members.size() < 2 && !keepSingletons) {
+                    m_members[split.members.front()].file.reset();  // unique from here on
+                    continue;
+                }
+                next.push_back({std::move(split.members),
+                                Crc(m_buffers[split.slot].data(), length, part.crc)});
+            }
+        }
+        parts = std::move(next);
+        remaining -= static_cast<std::int64_t>(length);
+    }
+    for (Part& part : parts) out.push_back({std::move(part.members), part.crc});
+    return true;
+}
+
+bool GroupComparer::FilesEqual(std::size_t a, std::size_t b, std::int64_t offset) {
+    // Both were read to the end before; a failure now leaves their classes apart.
+    if (!OpenAt(a, offset) || !OpenAt(b, offset)) {
+        m_members[a].file.reset();
+        m_members[b].file.reset();
+        return false;
+    }
+    const std::size_t chunk = std::max(m_options.maxChunkBytes, kMinChunk);
+    char* first = Buffer(0, chunk);
+    char* second = Buffer(1, chunk);
+    bool equal = true;
+    for (std::int64_t remaining = m_size - offset; remaining > 0 && equal;) {
+        if (Stopped()) {
+            equal = false;
+            break;
+        }
+        const std::size_t length =
+            static_cast<std::size_t>(std::min<std::int64_t>(remaining, std::int64_t(chunk)));
+        equal =
+            ReadFully(*m_members[a].file, first, length) == static_cast<std::int64_t>(length) &&
+            ReadFully(*m_members[b].file, second, length) == static_cast<std::int64_t>(length) &&
+            std::memcmp(first, second, length) == 0;
+        remaining -= static_cast<std::int64_t>(length);
+    }
+    m_members[a].file.reset();
+    m_members[b].file.reset();
+    return equal;
+}
+
+unsigned WorkerCount(const ReadOptions& options, std::size_t groups) {
+    unsigned workers = options.workerThreads;
+    // Reading overlaps waiting for the disk with comparing: a few more threads than cores pay.
+    if (workers == 0) {
+        workers = std::clamp(2 * std::thread::hardware_concurrency(), 2u, 4u);
+    }
+    return static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(groups, 1)));
+}
+
+// Candidate groups of equal size (and, with byName, equal Name key) with at least two files.
+std::vector<CandidateGroup> MakeGroups(const ScanList& list, bool byName) {
+    std::vector<CandidateGroup> groups;
+    std::vector<std::string> names(list.size());
+    if (byName) {
+        for (std::size_t i = 0; i < list.size(); ++i) names[i] = NameKey(list[i].path);
+    }
+    std::vector<std::size_t> order(list.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (list[a].size != list[b].size)
+            return list[a].size < list[b].size;
+        return names[a] < names[b];
+    });
+    for (std::size_t begin = 0; begin < order.size();) {
+        std::size_t end = begin + 1;
+        while (end < order.size() && list[order[end]].size == list[order[begin]].size &&
+               names[order[end]] == names[order[begin]]) {
+            ++end;
+        }
+        if (end - begin >= 2) {
+            CandidateGroup group;
+            group.nameKey = names[order[begin]];
+            for (std::size_t i = begin; i < end; ++i) group.files.push_back(list[order[i]]);
+            groups.push_back(std::move(group));
+        }
+        begin = end;
+    }
+    return groups;
+}
+
+void BuildDuplicateList(const ChecksumResult& result, Method method, DuplicateList& duplicates,
+                        ContentContext& context) {
+    std::vector<SetMember> members;
+    for (std::size_t set = 0; set < result.sets.size(); ++set) {
+        const ContentSet& contentSet = result.sets[set];
+        for (const ScanEntry& file : contentSet.files) {
+            members.push_back({file, set, contentSet.nameKey, contentSet.checksum});
+        }
+    }
+    NumberGroups(PairNeighbours(members, method, context.locale), duplicates, context.host);
+}
+
+}  // namespace
+
+ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentContext& context) {
+    SearchHost& host = context.host;
+    host.ShowProgress(true);
+    host.SetProgressDecorations(true);
+    host.SetProgress(0);
+    host.SetStatusText(kChecksumStatus);
+    host.Yield();
+
+    ChecksumResult result;
+    std::int64_t total = 0;
+    for (const CandidateGroup& group : groups) total += std::int64_t(group.files.size());
+
+    std::vector<std::optional<GroupOutcome>> outcomes(groups.size());
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::atomic<std::size_t> nextGroup{0};
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> workers;
+    auto work = [&] {
+        GroupComparer comparer(context.fileSystem, context.options, stop);
+        for (;;) {
+            const std::size_t index = nextGroup.fetch_add(1);
+            if (index >= groups.size() || stop.load())
+                return;
+            GroupOutcome outcome = comparer.Compare(groups[index]);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                outcomes[index] = std::move(outcome);
+            }
+            ready.notify_all();
+        }
+    };
+    struct Joiner {
+        std::atomic<bool>& stop;
+        std::vector<std::thread>& threads;
+        ~Joiner() {
+            stop = true;
+            for (std::thread& thread : threads) thread.join();
+        }
+    } joiner{stop, workers};
+    const unsigned workerCount = groups.empty() ? 0 : WorkerCount(context.options, groups.size());
+    for (unsigned i = 0; i < workerCount; ++i) workers.emplace_back(work);
+
+    // The calling thread takes the groups over in order, as a sequential run would finish them,
+    // and alone talks to the host.
+    std::int64_t done = 0;
+    int shownPercent = 0;
+    bool aborted = false;
+    for (std::size_t index = 0; index < groups.size() && !aborted; ++index) {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!outcomes[index]) {
+            if (!ready.wait_for(lock, kHostPollInterval,
+                                [&] { return outcomes[index].has_value(); })) {
+                lock.unlock();
+                host.Yield();
+                aborted = host.AbortRequested();
+                lock.lock();
+                if (aborted)
+                    break;
+            }
+        }
+        if (aborted)
+            break;
+        GroupOutcome outcome = std::move(*outcomes[index]);
+        outcomes[index].reset();
+        lock.unlock();
+        if (outcome.error) {
+            stop = true;
+            std::rethrow_exception(outcome.error);
+        }
+        if (outcome.aborted) {
+            aborted = true;
+            break;
+        }
+
+        const CandidateGroup& group = groups[index];
+        std::int64_t unreadable = 0;
+        for (std::size_t i = 0; i < group.files.size(); ++i) {
+            if (outcome.unreadable[i]) {
+                ++unreadable;
+            } else {
+                result.readFiles.push_back(group.files[i]);
+            }
+        }
+        if (unreadable > 0) {
+            result.unreadable += unreadable;
+            context.filesIgnored += unreadable;
+            host.SetCounter(Counter::FilesIgnored, context.filesIgnored);
+        }
+        for (GroupOutcome::Class& found : outcome.classes) {
+            ContentSet set;
+            set.checksum = found.checksum;
+            set.nameKey = group.nameKey;
+            for (std::size_t member : found.members) set.files.push_back(group.files[member]);
+            result.sets.push_back(std::move(set));
+        }
+        for (std::size_t i = 0; i < group.files.size(); ++i, ++done) {
+            const int percent = static_cast<int>(done * 100 / total);
+            if (percent != shownPercent) {
+                host.SetProgress(percent);
+                shownPercent = percent;
+            }
+            if (done % 100 == 0)
+                host.Yield();
+            if (host.AbortRequested())
+                aborted = true;
+        }
+    }
+    stop = true;
+    result.aborted = aborted;
+
+    host.SetProgress(0);
+    host.SetProgressDecorations(false);
+    host.ShowProgress(false);
+    host.Yield();
+    return result;
+}
+
+void FindContentDuplicates(ScanList& scanList, DuplicateList& duplicates, ContentContext& context) {
+    context.host.SetStatusText("Removing different file sizes.");
+    context.host.Yield();
+    KeepSizeNeighbours(scanList);
+    ChecksumResult result = AddChecksums(MakeGroups(scanList, false), context);
+    scanList = std::move(result.readFiles);
+    BuildDuplicateList(result, Method::ContentsOnly, duplicates, context);
+}
+
+void FindContentAndNameDuplicates(ScanList& scanList, DuplicateList& duplicates,
+                                  ContentContext& context) {
+    context.host.ShowProgress(false);
+    context.host.SetStatusText("Building list of duplicate files.");
+    context.host.Yield();
+    KeepSizeNeighbours(scanList);
+    ChecksumResult result = AddChecksums(MakeGroups(scanList, true), context);
+    scanList = std::move(result.readFiles);
+    BuildDuplicateList(result, Method::ContentsAndName, duplicates, context);
+    context.host.ShowProgress(false);
+    context.host.Yield();
+}
+
+}  // namespace qm::engine

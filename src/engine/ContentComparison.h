@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/FileRecords.h"
+#include "engine/Grouping.h"
+#include "engine/SearchHost.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+
+namespace qm::engine {
+
+// The two comparison methods that look at file content, "Contents Only" and "Contents And Name".
+//
+// Two files are reported as equal only when their bytes are: files of one size are read side by
+// side, chunk by chunk, and a candidate set is split wherever bytes diverge. The CRC-32 of every
+// reported file is computed on the way; it orders the list and is shown, but never decides.
+// What is read: never a file whose size (and, for "Contents And Name", name) no other file
+// shares; first the head block of every candidate, so that a file whose head differs from all
+// others of its size is read no further; then every remaining candidate once. Empty files are
+// never opened (they are equal to each other; each is checked to still exist and be empty).
+// A file that cannot be opened or read to its listed size (vanished, unreadable, changed) is
+// never reported: it is counted with the ignored files.
+
+// How the files are read. The defaults are what a search uses.
+struct ReadOptions {
+    unsigned workerThreads = 0;  // threads reading size groups in parallel; 0: 2..4 by the CPUs
+    std::size_t headBytes = 4096;
+    // Memory for the head blocks of one size group; a larger group is compared from byte 0.
+    std::size_t headMemoryBytes = 32u << 20;
+    std::size_t maxChunkBytes = 1 << 20;
+    // Files one worker keeps open at once; larger candidate sets are compared in batches.
+    std::size_t maxOpenFiles = 32;
+};
+
+// Where the content methods read and report. The host is only ever called from the calling
+// thread; the file system may be called from worker threads at the same time and must allow it.
+struct ContentContext {
+    SearchHost& host;
+    platform::FileSystem& fileSystem;
+    const platform::Locale& locale;
+    // The FilesIgnored counter as the host shows it: files that cannot be read are added to it
+    // (and shown) as they are found.
+    std::int64_t filesIgnored = 0;
+    ReadOptions options = {};
+};
+
+// A group of candidate files that must agree in content to be duplicates: one size, and for
+// "Contents And Name" one Name key.
+struct CandidateGroup {
+    std::vector<ScanEntry> files;  // distinct files (RemoveRepeatedFiles), all of one size
+    std::string nameKey;           // "Contents And Name" only
+};
+
+// The files of one group that proved byte-identical.
+struct ContentSet {
+    std::vector<ScanEntry> files;  // at least two, in the order of the group
+    std::uint32_t checksum = 0;    // CRC-32 of the whole content
+    std::string nameKey;
+};
+
+struct ChecksumResult {
+    std::vector<ContentSet> sets;  // ordered by group, then by each set's first file
+    ScanList readFiles;  // every file of the groups handled, in group order, unreadable ones out
+    std::int64_t unreadable = 0;
+    bool aborted = false;  // the host asked to stop: only the groups done before are in
+};
+
+// The comparison step of the content methods (it takes the place of checksumming every
+// candidate): shows the progress area with "Generating 32 bit CRC of possible duplicate files. ",
+// reports the percentage of candidate files done, yields every 100 files (and while it waits for
+// a large file), and stops promptly when the host asks for an abort. Results, order and progress
+// are those of a sequential run whatever the number of workers.
+ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentContext& context);
+
+// "Contents Only": files of equal size and equal bytes. duplicates is replaced; scanList is left
+// holding the candidate files that were read (after an abort: those done before the stop).
+void FindContentDuplicates(ScanList& scanList, DuplicateList& duplicates, ContentContext& context);
+
+// "Contents And Name": files of equal size, equal Name key and equal bytes.
+void FindContentAndNameDuplicates(ScanList& scanList, DuplicateList& duplicates,
+                                  ContentContext& context);
+
+}  // namespace qm::engine
