@@ -69,7 +69,8 @@ FieldNumbers FieldNumbersOf(Method method);
 // Whole-text integer parse: leading blanks and a sign allowed, 0 when the text is no integer.
 std::int64_t ParseWholeNumber(std::string_view text);
 
-// "%.10d" of the 64-bit size: at least ten digits, more when needed; "-" and ten digits if negative.
+// "%.10d" of the 64-bit size: at least ten digits, more when needed; "-" and ten digits if
+// negative.
 std::string SizeText(std::int64_t size);
 
 // "MM/DD/YYYY HH:MM:SS AM/PM" of the local two-second file date of time, with the locale's date

@@ -25,7 +25,9 @@ bool ServiceAvailable(const QDBusConnection& bus) {
 
 ScreenSaverGuard::ScreenSaverGuard(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
-ScreenSaverGuard::~ScreenSaverGuard() { Release(); }
+ScreenSaverGuard::~ScreenSaverGuard() {
+    Release();
+}
 
 bool ScreenSaverGuard::Engage(const QString& reason) {
     if (m_engaged) {
@@ -35,10 +37,11 @@ bool ScreenSaverGuard::Engage(const QString& reason) {
         return false;
     }
     QDBusInterface screenSaver(kService, kPath, kInterface, m_bus);
-    const QString app =
-        QCoreApplication::applicationName().isEmpty() ? QStringLiteral("Quillmere")
-                                                      : QCoreApplication::applicationName();
-    const QDBusReply<std::uint32_t> reply = screenSaver.call(QStringLiteral("Inhibit"), app, reason);
+    const QString app = QCoreApplication::applicationName().isEmpty()
+                            ? QStringLiteral("Quillmere")
+                            : QCoreApplication::applicationName();
+    const QDBusReply<std::uint32_t> reply =
+        screenSaver.call(QStringLiteral("Inhibit"), app, reason);
     if (!reply.isValid()) {
         return false;
     }
