@@ -33,10 +33,12 @@ std::int64_t ReadFully(platform::ReadableFile& file, char* buffer, std::size_t l
     std::size_t done = 0;
     while (done < length) {
         const std::int64_t got = file.Read(buffer + done, length - done);
-        if (got < 0)
+        if (got < 0) {
             return -1;
-        if (got == 0)
+        }
+        if (got == 0) {
             break;
+        }
         done += static_cast<std::size_t>(got);
     }
     return static_cast<std::int64_t>(done);
@@ -94,11 +96,13 @@ private:
     bool FilesEqual(std::size_t a, std::size_t b, std::int64_t offset);
 
     char* Buffer(std::size_t slot, std::size_t length) {
-        if (m_buffers.size() <= slot)
+        if (m_buffers.size() <= slot) {
             m_buffers.resize(slot + 1);
+        }
         std::vector<char>& buffer = m_buffers[slot];
-        if (buffer.size() < length)
+        if (buffer.size() < length) {
             buffer.resize(length);
+        }
         return buffer.data();
     }
 
@@ -128,20 +132,23 @@ bool GroupComparer::Skip(platform::ReadableFile& file, std::int64_t bytes) {
 
 bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
     Member& member = m_members[index];
-    if (member.file && member.position == offset)
+    if (member.file && member.position == offset) {
         return true;
+    }
     member.file.reset();
     const ScanEntry& entry = m_group->files[index];
     auto file = m_fileSystem.OpenForRead(entry.path);
-    if (!file)
+    if (!file) {
         return false;
+    }
     // A file that changed since it was listed is not the file the user saw.
     const platform::FileFacts facts = file->Facts();
     if (facts.exists && (facts.kind != platform::EntryKind::RegularFile || facts.size != m_size)) {
         return false;
     }
-    if (!Skip(*file, offset))
+    if (!Skip(*file, offset)) {
         return false;
+    }
     member.file = std::move(file);
     member.position = offset;
     return true;
@@ -164,8 +171,9 @@ GroupOutcome GroupComparer::Compare(const CandidateGroup& group) {
         m_outcome.error = std::current_exception();
     }
     m_members.clear();
-    if (Stopped())
+    if (Stopped()) {
         m_outcome.aborted = true;
+    }
     std::sort(m_outcome.classes.begin(), m_outcome.classes.end(),
               [](const Class& a, const Class& b) { return a.members.front() < b.members.front(); });
     m_group = nullptr;
@@ -183,8 +191,9 @@ void GroupComparer::CompareEmpty() {
             m_outcome.unreadable[i] = true;
         }
     }
-    if (empty.members.size() >= 2)
+    if (empty.members.size() >= 2) {
         m_outcome.classes.push_back(std::move(empty));
+    }
 }
 
 void GroupComparer::CompareHeads() {
@@ -192,14 +201,16 @@ void GroupComparer::CompareHeads() {
     const std::size_t head = static_cast<std::size_t>(
         std::min<std::int64_t>(m_size, std::max<std::size_t>(m_options.headBytes, 1)));
     const bool keepHeads = count * head <= m_options.headMemoryBytes;
-    if (keepHeads)
+    if (keepHeads) {
         m_heads.resize(count * head);
+    }
     std::vector<std::uint32_t> headCrc(count, 0);
     std::vector<std::size_t> readable;
     std::size_t keptOpen = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (Stopped())
+        if (Stopped()) {
             return;
+        }
         if (!OpenAt(i, 0)) {
             Fail(i);
             continue;
@@ -227,7 +238,9 @@ void GroupComparer::CompareHeads() {
     std::vector<std::vector<std::size_t>> parts;
     for (std::size_t begin = 0; begin < readable.size();) {
         std::size_t end = begin + 1;
-        while (end < readable.size() && headCrc[readable[end]] == headCrc[readable[begin]]) ++end;
+        while (end < readable.size() && headCrc[readable[end]] == headCrc[readable[begin]]) {
+            ++end;
+        }
         const std::size_t firstPart = parts.size();
         for (std::size_t i = begin; i < end; ++i) {
             const std::size_t index = readable[i];
@@ -244,15 +257,17 @@ void GroupComparer::CompareHeads() {
                 parts[firstPart].push_back(index);
                 placed = true;
             }
-            if (!placed)
+            if (!placed) {
                 parts.push_back({index});
+            }
         }
         begin = end;
     }
 
     for (const std::vector<std::size_t>& part : parts) {
-        if (Stopped())
+        if (Stopped()) {
             return;
+        }
         if (part.size() < 2) {
             m_members[part.front()].file.reset();  // its head is unique: read no further
             continue;
@@ -264,7 +279,9 @@ void GroupComparer::CompareHeads() {
         } else {
             CompareRest(part, 0, 0);
         }
-        for (std::size_t index : part) m_members[index].file.reset();
+        for (std::size_t index : part) {
+            m_members[index].file.reset();
+        }
     }
 }
 
@@ -282,14 +299,18 @@ void GroupComparer::CompareRest(const std::vector<std::size_t>& part, std::int64
         const std::size_t end = std::min(part.size(), begin + batch);
         const std::vector<std::size_t> members(part.begin() + static_cast<std::ptrdiff_t>(begin),
                                                part.begin() + static_cast<std::ptrdiff_t>(end));
-        if (!ChunkCompare(members, offset, crc, true, classes))
+        if (!ChunkCompare(members, offset, crc, true, classes)) {
             return;
-        for (std::size_t index : members) m_members[index].file.reset();
+        }
+        for (std::size_t index : members) {
+            m_members[index].file.reset();
+        }
     }
     std::vector<Class> merged;
     for (Class& candidate : classes) {
-        if (Stopped())
+        if (Stopped()) {
             return;
+        }
         bool joined = false;
         for (Class& existing : merged) {
             if (existing.checksum == candidate.checksum &&
@@ -300,12 +321,14 @@ void GroupComparer::CompareRest(const std::vector<std::size_t>& part, std::int64
                 break;
             }
         }
-        if (!joined)
+        if (!joined) {
             merged.push_back(std::move(candidate));
+        }
     }
     for (Class& result : merged) {
-        if (result.members.size() < 2)
+        if (result.members.size() < 2) {
             continue;
+        }
         std::sort(result.members.begin(), result.members.end());
         m_outcome.classes.push_back(std::move(result));
     }
@@ -319,10 +342,12 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
     };
     Part all{{}, crc};
     for (std::size_t index : members) {
-        if (Stopped())
+        if (Stopped()) {
             return false;
-        if (m_outcome.unreadable[index])
+        }
+        if (m_outcome.unreadable[index]) {
             continue;
+        }
         if (OpenAt(index, offset)) {
             all.members.push_back(index);
         } else {
@@ -330,15 +355,17 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
         }
     }
     std::vector<Part> parts;
-    if (all.members.size() >= (keepSingletons ? 1u : 2u))
+    if (all.members.size() >= (keepSingletons ? 1u : 2u)) {
         parts.push_back(std::move(all));
+    }
 
     const std::size_t chunk = std::clamp(kChunkBudget / std::max<std::size_t>(members.size(), 1),
                                          kMinChunk, std::max(m_options.maxChunkBytes, kMinChunk));
     std::int64_t remaining = m_size - offset;
     while (remaining > 0 && !parts.empty()) {
-        if (Stopped())
+        if (Stopped()) {
             return false;
+        }
         const std::size_t length =
             static_cast<std::size_t>(std::min<std::int64_t>(remaining, std::int64_t(chunk)));
         std::vector<Part> next;
@@ -365,8 +392,9 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
                         break;
                     }
                 }
-                if (!placed)
+                if (!placed) {
                     splits.push_back({{index}, slot});
+                }
             }
             for (Split& split : splits) {
                 if (split.members.size() < 2 && !keepSingletons) {
@@ -380,7 +408,9 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
         parts = std::move(next);
         remaining -= static_cast<std::int64_t>(length);
     }
-    for (Part& part : parts) out.push_back({std::move(part.members), part.crc});
+    for (Part& part : parts) {
+        out.push_back({std::move(part.members), part.crc});
+    }
     return true;
 }
 
@@ -427,13 +457,16 @@ std::vector<CandidateGroup> MakeGroups(const ScanList& list, bool byName) {
     std::vector<CandidateGroup> groups;
     std::vector<std::string> names(list.size());
     if (byName) {
-        for (std::size_t i = 0; i < list.size(); ++i) names[i] = NameKey(list[i].path);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            names[i] = NameKey(list[i].path);
+        }
     }
     std::vector<std::size_t> order(list.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (list[a].size != list[b].size)
+        if (list[a].size != list[b].size) {
             return list[a].size < list[b].size;
+        }
         return names[a] < names[b];
     });
     for (std::size_t begin = 0; begin < order.size();) {
@@ -445,7 +478,9 @@ std::vector<CandidateGroup> MakeGroups(const ScanList& list, bool byName) {
         if (end - begin >= 2) {
             CandidateGroup group;
             group.nameKey = names[order[begin]];
-            for (std::size_t i = begin; i < end; ++i) group.files.push_back(list[order[i]]);
+            for (std::size_t i = begin; i < end; ++i) {
+                group.files.push_back(list[order[i]]);
+            }
             groups.push_back(std::move(group));
         }
         begin = end;
@@ -477,7 +512,9 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
 
     ChecksumResult result;
     std::int64_t total = 0;
-    for (const CandidateGroup& group : groups) total += std::int64_t(group.files.size());
+    for (const CandidateGroup& group : groups) {
+        total += std::int64_t(group.files.size());
+    }
 
     std::vector<std::optional<GroupOutcome>> outcomes(groups.size());
     std::mutex mutex;
@@ -489,8 +526,9 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
         GroupComparer comparer(context.fileSystem, context.options, stop);
         for (;;) {
             const std::size_t index = nextGroup.fetch_add(1);
-            if (index >= groups.size() || stop.load())
+            if (index >= groups.size() || stop.load()) {
                 return;
+            }
             GroupOutcome outcome = comparer.Compare(groups[index]);
             {
                 std::lock_guard<std::mutex> lock(mutex);
@@ -504,11 +542,15 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
         std::vector<std::thread>& threads;
         ~Joiner() {
             stop = true;
-            for (std::thread& thread : threads) thread.join();
+            for (std::thread& thread : threads) {
+                thread.join();
+            }
         }
     } joiner{stop, workers};
     const unsigned workerCount = groups.empty() ? 0 : WorkerCount(context.options, groups.size());
-    for (unsigned i = 0; i < workerCount; ++i) workers.emplace_back(work);
+    for (unsigned i = 0; i < workerCount; ++i) {
+        workers.emplace_back(work);
+    }
 
     // The calling thread takes the groups over in order, as a sequential run would finish them,
     // and alone talks to the host.
@@ -524,12 +566,14 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
                 host.Yield();
                 aborted = host.AbortRequested();
                 lock.lock();
-                if (aborted)
+                if (aborted) {
                     break;
+                }
             }
         }
-        if (aborted)
+        if (aborted) {
             break;
+        }
         GroupOutcome outcome = std::move(*outcomes[index]);
         outcomes[index].reset();
         lock.unlock();
@@ -560,7 +604,9 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
             ContentSet set;
             set.checksum = found.checksum;
             set.nameKey = group.nameKey;
-            for (std::size_t member : found.members) set.files.push_back(group.files[member]);
+            for (std::size_t member : found.members) {
+                set.files.push_back(group.files[member]);
+            }
             result.sets.push_back(std::move(set));
         }
         for (std::size_t i = 0; i < group.files.size(); ++i, ++done) {
@@ -569,10 +615,12 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
                 host.SetProgress(percent);
                 shownPercent = percent;
             }
-            if (done % 100 == 0)
+            if (done % 100 == 0) {
                 host.Yield();
-            if (host.AbortRequested())
+            }
+            if (host.AbortRequested()) {
                 aborted = true;
+            }
         }
     }
     stop = true;

@@ -36,12 +36,15 @@ struct MemberKeys {
 // Order of the files within one set: path (collation), size, date, exact path bytes.
 int CompareWithinSet(const SetMember& a, const MemberKeys& ka, const SetMember& b,
                      const MemberKeys& kb) {
-    if (int c = ka.pathKey.compare(kb.pathKey))
+    if (int c = ka.pathKey.compare(kb.pathKey)) {
         return c;
-    if (int c = Compare3(a.entry.size, b.entry.size))
+    }
+    if (int c = Compare3(a.entry.size, b.entry.size)) {
         return c;
-    if (int c = Compare3(a.entry.lastWrite, b.entry.lastWrite))
+    }
+    if (int c = Compare3(a.entry.lastWrite, b.entry.lastWrite)) {
         return c;
+    }
     return a.entry.path.compare(b.entry.path);
 }
 
@@ -78,14 +81,16 @@ void RemoveRepeatedFiles(ScanList& list) {
         keep[i] = newPath && newId;
         anyDropped = anyDropped || !keep[i];
     }
-    if (!anyDropped)
+    if (!anyDropped) {
         return;
+    }
     paths.clear();  // its views point into the entries about to move
     ScanList kept;
     kept.reserve(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (keep[i])
+        if (keep[i]) {
             kept.push_back(std::move(list[i]));
+        }
     }
     list = std::move(kept);
 }
@@ -98,9 +103,13 @@ void KeepSizeNeighbours(ScanList& list) {
     std::size_t begin = 0;
     while (begin < list.size()) {
         std::size_t end = begin + 1;
-        while (end < list.size() && list[end].size == list[begin].size) ++end;
+        while (end < list.size() && list[end].size == list[begin].size) {
+            ++end;
+        }
         if (end - begin >= 2) {
-            for (std::size_t i = begin; i < end; ++i) kept.push_back(std::move(list[i]));
+            for (std::size_t i = begin; i < end; ++i) {
+                kept.push_back(std::move(list[i]));
+            }
         }
         begin = end;
     }
@@ -110,7 +119,9 @@ void KeepSizeNeighbours(ScanList& list) {
 std::vector<NameKeyedEntry> KeyByName(const ScanList& list) {
     std::vector<NameKeyedEntry> keyed;
     keyed.reserve(list.size());
-    for (const ScanEntry& entry : list) keyed.push_back({NameKey(entry.path), entry});
+    for (const ScanEntry& entry : list) {
+        keyed.push_back({NameKey(entry.path), entry});
+    }
     return keyed;
 }
 
@@ -120,8 +131,9 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     std::vector<MemberKeys> keys(n);
     for (std::size_t i = 0; i < n; ++i) {
         keys[i].pathKey = locale.SortKey(members[i].entry.path);
-        if (IsNameMethod(method))
+        if (IsNameMethod(method)) {
             keys[i].nameKey = locale.SortKey(members[i].nameKey);
+        }
     }
 
     // The members of each set in path order, so that pairing neighbours finds every pair of
@@ -129,10 +141,12 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (members[a].set != members[b].set)
+        if (members[a].set != members[b].set) {
             return members[a].set < members[b].set;
-        if (int c = CompareWithinSet(members[a], keys[a], members[b], keys[b]))
+        }
+        if (int c = CompareWithinSet(members[a], keys[a], members[b], keys[b])) {
             return c < 0;
+        }
         return a < b;
     });
 
@@ -141,8 +155,9 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     auto internExt = [&](const std::string& path) {
         std::string text = ExtensionKey(path);
         auto [it, added] = extIndex.try_emplace(text, exts.size());
-        if (added)
+        if (added) {
             exts.push_back({text, locale.SortKey(text)});
+        }
         return it->second;
     };
 
@@ -150,8 +165,9 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     for (std::size_t k = 1; k < n; ++k) {
         const std::size_t earlier = order[k - 1];
         const std::size_t later = order[k];
-        if (members[earlier].set != members[later].set)
+        if (members[earlier].set != members[later].set) {
             continue;
+        }
         const std::size_t ext = internExt(members[later].entry.path);
         lines.push_back({earlier, ext});
         lines.push_back({later, ext});
@@ -160,25 +176,31 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     // The fields that come before the path in the method's line, Extension key included.
     auto comparePrefix = [&](const Line& a, const Line& b) {
         if (a.ext != b.ext) {
-            if (int c = exts[a.ext].sortKey.compare(exts[b.ext].sortKey))
+            if (int c = exts[a.ext].sortKey.compare(exts[b.ext].sortKey)) {
                 return c;
+            }
             // Keys that only collate equal still get a root each, side by side.
-            if (int c = exts[a.ext].text.compare(exts[b.ext].text))
+            if (int c = exts[a.ext].text.compare(exts[b.ext].text)) {
                 return c;
+            }
         }
         const SetMember& ma = members[a.member];
         const SetMember& mb = members[b.member];
-        if (IsNameMethod(method))
+        if (IsNameMethod(method)) {
             return keys[a.member].nameKey.compare(keys[b.member].nameKey);
-        if (int c = Compare3(ma.entry.size, mb.entry.size))
+        }
+        if (int c = Compare3(ma.entry.size, mb.entry.size)) {
             return c;
-        if (IsContentMethod(method))
+        }
+        if (IsContentMethod(method)) {
             return Compare3(ma.checksum, mb.checksum);
+        }
         return 0;
     };
     std::sort(lines.begin(), lines.end(), [&](const Line& a, const Line& b) {
-        if (int c = comparePrefix(a, b))
+        if (int c = comparePrefix(a, b)) {
             return c < 0;
+        }
         if (int c = CompareWithinSet(members[a.member], keys[a.member], members[b.member],
                                      keys[b.member])) {
             return c < 0;
@@ -224,11 +246,13 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
         paired.member = line.member;
         DuplicateEntry& entry = paired.entry;
         entry.extensionKey = exts[line.ext].text;
-        if (IsNameMethod(method))
+        if (IsNameMethod(method)) {
             entry.nameKey = member.nameKey;
+        }
         entry.size = member.entry.size;
-        if (IsContentMethod(method))
+        if (IsContentMethod(method)) {
             entry.checksum = member.checksum;
+        }
         entry.path = member.entry.path;
         entry.lastWrite = member.entry.lastWrite;
         entry.id = member.entry.id;
@@ -253,11 +277,13 @@ void NumberGroups(const std::vector<PairedEntry>& lines, DuplicateList& duplicat
             ++counter;
             inRun = false;
         }
-        if (!duplicates.empty() && duplicates.back().group != counter)
+        if (!duplicates.empty() && duplicates.back().group != counter) {
             filesInGroup.clear();
+        }
         // A file reached under two Extension keys stands once in its group: its first line.
-        if (!filesInGroup.insert(lines[i].member).second)
+        if (!filesInGroup.insert(lines[i].member).second) {
             continue;
+        }
         DuplicateEntry entry = lines[i].entry;
         entry.group = counter;
         duplicates.push_back(std::move(entry));
@@ -272,8 +298,9 @@ void FindSizeDuplicates(ScanList& scanList, DuplicateList& duplicates, SearchHos
     members.reserve(scanList.size());
     std::size_t set = 0;
     for (std::size_t i = 0; i < scanList.size(); ++i) {
-        if (i > 0 && scanList[i].size != scanList[i - 1].size)
+        if (i > 0 && scanList[i].size != scanList[i - 1].size) {
             ++set;
+        }
         members.push_back({scanList[i], set, {}, 0});
     }
     NumberGroups(PairNeighbours(members, Method::SizeOnly, locale), duplicates, host);
@@ -297,8 +324,9 @@ void FindNameDuplicates(ScanList& scanList, DuplicateList& duplicates, bool with
                (!withSize || keyed[a].entry.size == keyed[b].entry.size);
     };
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (int c = keyed[a].nameKey.compare(keyed[b].nameKey))
+        if (int c = keyed[a].nameKey.compare(keyed[b].nameKey)) {
             return c < 0;
+        }
         if (withSize && keyed[a].entry.size != keyed[b].entry.size) {
             return keyed[a].entry.size < keyed[b].entry.size;
         }
@@ -309,7 +337,9 @@ void FindNameDuplicates(ScanList& scanList, DuplicateList& duplicates, bool with
     std::size_t begin = 0;
     while (begin < order.size()) {
         std::size_t end = begin + 1;
-        while (end < order.size() && sameKey(order[begin], order[end])) ++end;
+        while (end < order.size() && sameKey(order[begin], order[end])) {
+            ++end;
+        }
         if (end - begin >= 2) {
             for (std::size_t i = begin; i < end; ++i) {
                 NameKeyedEntry& file = keyed[order[i]];

@@ -170,7 +170,7 @@ bool CpuHasPclmul() {
 #endif  // QM_CRC_HAVE_PCLMUL
 
 // The size of one read request; a file is never held in memory as a whole.
-constexpr std::int64_t kChunkSize = 256 * 1024;
+constexpr std::int64_t kChunkSize = std::int64_t{256} * 1024;
 
 struct FileRun {
     bool readFailed = false;

@@ -15,7 +15,7 @@ struct LocalDateTime {
     int hour = 0;   // 0..23
     int minute = 0;
     int second = 0;
-    auto operator<=>(const LocalDateTime&) const = default;
+    auto operator<=>(const LocalDateTime&) const = default;  // NOLINT(modernize-use-nullptr)
 };
 
 // The local two-second file date of a file time: local time (with the offset in force at that

@@ -15,8 +15,9 @@ BlockedFolderRule::BlockedFolderRule(std::vector<std::string> blockedList, bool 
 bool BlockedFolderRule::IsBlockedFolder(std::string_view folder) const {
     for (const std::string& entry : m_blockedList) {
         if (m_blockedSubFolders) {
-            if (folder.find(entry) != std::string_view::npos)
+            if (folder.find(entry) != std::string_view::npos) {
                 return true;
+            }
         } else if (entry == folder || m_locale->Compare(entry, folder) == 0) {
             return true;
         }

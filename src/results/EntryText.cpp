@@ -26,8 +26,9 @@ std::string DupeTVGetText(const ResultTree::Node& node, int column,
 }
 
 std::string DupeTVGetHint(const ResultTree::Node& node, const platform::Locale& locale) {
-    if (node.level == 0)
+    if (node.level == 0) {
         return {};
+    }
     const TEntry& entry = node.entry;
     std::string hint = "File Name: " + entry.FileName + "   \r\n";
     hint += "File Path: " + entry.Folder + "   \r\n";

@@ -21,9 +21,7 @@ std::string MarkedStatisticsText(const MarkedStatistics& stats, const platform::
 }
 
 std::string BlockedNoteText(const std::string& fileName) {
-    return "<B>Note:</B> " + fileName +
-           " <BLINK><B>can not</BLINK></B> be marked for deletion because it is in the blocked "
-           "folder list.";
+    return kBlockedNoteBefore + fileName + kBlockedNoteAfter;
 }
 
 void CheckBlockedFiles(ResultTree& tree, const BlockedFolderRule& blocked, ResultsHost& host) {
@@ -55,7 +53,8 @@ bool DupeTVChecking(const ResultTree& tree, ResultTree::NodeId node, ResultsHost
             host.SetStatusText(kAlreadyRemovedText);
             allowed = false;
         } else if (entry.Status == EntryStatus::Blocked) {
-            host.SetStatusText(BlockedNoteText(entry.FileName));
+            // The name is any bytes; it must never be read as markup.
+            host.SetStatusTextWithLiteral(kBlockedNoteBefore, entry.FileName, kBlockedNoteAfter);
             allowed = false;
         }
     }
@@ -81,12 +80,14 @@ MarkedStatistics UpdateMarkedStatistics(ResultTree& tree, ResultsHost& host,
     MarkedStatistics stats;
     for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
         ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        if (node.level < 1)
+        if (node.level < 1) {
             continue;
+        }
         TEntry& entry = node.entry;
         if (node.checked) {
-            if (!KeepsStatus(entry.Status))
+            if (!KeepsStatus(entry.Status)) {
                 entry.Status = EntryStatus::Marked;
+            }
             ++stats.files;
             stats.bytes += entry.Size;
         } else if (!KeepsStatus(entry.Status)) {
@@ -100,10 +101,12 @@ MarkedStatistics UpdateMarkedStatistics(ResultTree& tree, ResultsHost& host,
 
 bool SetCheckedByUser(ResultTree& tree, ResultTree::NodeId node, bool checked, ResultsHost& host,
                       const platform::Locale& locale) {
-    if (node >= tree.NodeCount() || !tree.IsFileRow(node))
+    if (node >= tree.NodeCount() || !tree.IsFileRow(node)) {
         return false;
-    if (!DupeTVChecking(tree, node, host))
+    }
+    if (!DupeTVChecking(tree, node, host)) {
         return false;
+    }
     tree.At(node).checked = checked;
     DupeTVChecked(tree, host, locale);
     return true;
@@ -114,8 +117,9 @@ void MarkAll(ResultTree& tree, const BlockedFolderRule& blocked, ResultsHost& ho
     host.SetStatusText("");
     for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
         ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        if (node.level != 2)
+        if (node.level != 2) {
             continue;
+        }
         node.checked = blocked.Empty() || !blocked.IsBlockedFolder(node.entry.Folder);
     }
     host.Yield();
@@ -126,16 +130,18 @@ void UnMarkAll(ResultTree& tree, ResultsHost& host, const platform::Locale& loca
     host.SetStatusText("");
     for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
         ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        if (node.level >= 1)
+        if (node.level >= 1) {
             node.checked = false;
+        }
     }
     DupeTVChecked(tree, host, locale);
 }
 
 void MarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& host,
                   const platform::Locale& locale) {
-    if (selected >= tree.NodeCount() || !tree.IsFileRow(selected))
+    if (selected >= tree.NodeCount() || !tree.IsFileRow(selected)) {
         return;
+    }
     const std::string folder = tree.At(selected).entry.Folder;
     for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
         ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
@@ -150,8 +156,9 @@ void MarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& ho
 
 void UnMarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& host,
                     const platform::Locale& locale) {
-    if (selected >= tree.NodeCount() || !tree.IsFileRow(selected))
+    if (selected >= tree.NodeCount() || !tree.IsFileRow(selected)) {
         return;
+    }
     const std::string folder = tree.At(selected).entry.Folder;
     for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
         ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));

@@ -71,7 +71,13 @@ inline constexpr const char* kAlreadyRemovedText = "The file has been deleted or
 inline constexpr const char* kUpdatingMarkedText =
     "Updating the statistics of marked/unmarked files.";
 
-// The note shown when a blocked row's box is clicked, for its file name.
+// The note shown when a blocked row's box is clicked: markup before and after the file name, which
+// goes to the host as a literal piece.
+inline constexpr const char* kBlockedNoteBefore = "<B>Note:</B> ";
+inline constexpr const char* kBlockedNoteAfter =
+    " <BLINK><B>can not</BLINK></B> be marked for deletion because it is in the blocked folder "
+    "list.";
+// The whole note as one text, for its file name (as a recording host joins it).
 std::string BlockedNoteText(const std::string& fileName);
 
 }  // namespace qm::results

@@ -27,25 +27,32 @@ struct LineView {
 // A decimal integer with optional leading blanks and sign; false when text is none.
 bool TryParseGroup(std::string_view text, std::int64_t& value) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    while (i < text.size() && text[i] == ' ') {
         ++i;
-    if (i == text.size())
-        return false;
-    for (std::size_t k = i; k < text.size(); ++k) {
-        if (text[k] < '0' || text[k] > '9')
-            return false;
     }
-    if (text.size() - i > 18)
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    if (i == text.size()) {
+        return false;
+    }
+    for (std::size_t k = i; k < text.size(); ++k) {
+        if (text[k] < '0' || text[k] > '9') {
+            return false;
+        }
+    }
+    if (text.size() - i > 18) {
         return false;  // beyond any group count; keeps the parse exact
+    }
     value = engine::ParseWholeNumber(text);
     return true;
 }
 
 std::pair<std::string_view, std::string_view> SplitPath(std::string_view path) {
     const std::size_t pos = path.rfind(foundation::kPathDelim);
-    if (pos == std::string_view::npos)
+    if (pos == std::string_view::npos) {
         return {std::string_view{}, path};
+    }
     return {path.substr(0, pos + 1), path.substr(pos + 1)};
 }
 
@@ -102,8 +109,9 @@ private:
         }
     }
     std::string_view Field(int number) const {
-        if (number < 1 || static_cast<std::size_t>(number) > m_parts.size())
+        if (number < 1 || static_cast<std::size_t>(number) > m_parts.size()) {
             return {};
+        }
         return m_parts[static_cast<std::size_t>(number) - 1];
     }
 
@@ -179,14 +187,16 @@ public:
     void Root(std::string_view key) { m_rootKeyEmpty = key.empty(); }
     void Head(const LineView& view, RgbColor) {
         m_setCounted = !m_rootKeyEmpty;
-        if (!m_setCounted)
+        if (!m_setCounted) {
             return;
+        }
         ++m_stats.listedFiles;
         m_stats.listedBytes += view.size;
     }
     void Child(const LineView& view, RgbColor) {
-        if (!m_setCounted)
+        if (!m_setCounted) {
             return;
+        }
         ++m_stats.listedFiles;
         m_stats.listedBytes += view.size;
         ++m_stats.duplicatedFiles;
@@ -244,8 +254,9 @@ RgbColor WalkLines(Source& source, Sink& sink, RgbColor band, ResultsHost* host)
                 host->SetProgress(percent);
                 lastPercent = percent;
             }
-            if (i % kYieldEvery == 0)
+            if (i % kYieldEvery == 0) {
                 host->Yield();
+            }
         }
     }
     return band;
@@ -254,8 +265,9 @@ RgbColor WalkLines(Source& source, Sink& sink, RgbColor band, ResultsHost* host)
 template <class Source>
 bool Populate(ResultTree& tree, Source& source, ResultsHost& host, const BlockedFolderRule& blocked,
               const platform::Locale& locale) {
-    if (source.Size() == 0 || host.AbortRequested())
+    if (source.Size() == 0 || host.AbortRequested()) {
         return false;
+    }
 
     host.ShowProgress(true);
     host.SetStatusText(kPreparingResultsText);

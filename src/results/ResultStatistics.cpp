@@ -17,12 +17,14 @@ std::string FormatCount(std::int64_t value, const platform::Locale& locale) {
 
     const std::string separator = locale.ThousandsSeparator();
     std::string text;
-    if (value < 0)
+    if (value < 0) {
         text.push_back('-');
+    }
     for (std::size_t i = digits.size(); i-- > 0;) {
         text.push_back(digits[i]);
-        if (i > 0 && i % 3 == 0)
+        if (i > 0 && i % 3 == 0) {
             text += separator;
+        }
     }
     return text;
 }

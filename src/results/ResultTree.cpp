@@ -13,8 +13,9 @@ void ResultTree::Builder::AddRoot(TEntry entry) {
 }
 
 void ResultTree::Builder::AddSetHead(TEntry entry) {
-    if (m_roots.empty())
+    if (m_roots.empty()) {
         AddRoot(TEntry{});
+    }
     m_roots.back().sets.push_back(Set{std::move(entry), {}});
     m_setRoot = static_cast<NodeId>(m_roots.size() - 1);
 }
@@ -34,10 +35,13 @@ void ResultTree::Builder::Finish(ResultTree& tree) {
     kept.reserve(m_roots.size());
     std::size_t nodeCount = 0;
     for (Root& root : m_roots) {
-        if (root.sets.empty() || root.entry.Key.empty())
+        if (root.sets.empty() || root.entry.Key.empty()) {
             continue;
+        }
         nodeCount += 1 + root.sets.size();
-        for (const Set& set : root.sets) nodeCount += set.children.size();
+        for (const Set& set : root.sets) {
+            nodeCount += set.children.size();
+        }
         kept.push_back(std::move(root));
     }
     m_roots.clear();

@@ -17,6 +17,11 @@ public:
 
     // Status panel text; may hold the markup "<B>", "</B>", "<BLINK>", "</BLINK>".
     virtual void SetStatusText(const std::string& markup) = 0;
+    // Status panel text with one literal piece between two markup pieces: literal (a file name,
+    // any bytes) is shown as it stands and never read as markup.
+    virtual void SetStatusTextWithLiteral(const std::string& markupBefore,
+                                          const std::string& literal,
+                                          const std::string& markupAfter) = 0;
 
     // The progress area: shown or hidden, its decorations (border and percentage) and its whole
     // percentage 0..100.
@@ -35,6 +40,8 @@ public:
     void Yield() override {}
     bool AbortRequested() const override { return false; }
     void SetStatusText(const std::string&) override {}
+    void SetStatusTextWithLiteral(const std::string&, const std::string&,
+                                  const std::string&) override {}
     void ShowProgress(bool) override {}
     void SetProgressDecorations(bool) override {}
     void SetProgress(int) override {}

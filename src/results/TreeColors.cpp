@@ -12,11 +12,13 @@ void SelectItemClick(bool& override, RgbColor& custom, std::string& caption,
         caption = plainCaption;
         return;
     }
-    if (!choose)
+    if (!choose) {
         return;
+    }
     const std::optional<RgbColor> chosen = choose(custom);
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     override = true;
     custom = *chosen;
     caption = defaultCaption;
@@ -53,8 +55,9 @@ void ColorMenuTurnOnItemClick(TreeColors& colors) {
 }
 
 RgbColor FileTextColor(const TEntry& entry, const TreeColors& colors) {
-    if (IsStruckOut(entry))
+    if (IsStruckOut(entry)) {
         return kRemovedRed;
+    }
     if (entry.BandColor == kBandNavy) {
         return colors.primaryOverride ? colors.customPrimary : entry.BandColor;
     }

@@ -125,6 +125,8 @@ TEST(Marking, UserClickRefusedForRemovedAndBlocked) {
     EXPECT_EQ(host.LastStatus(),
               "<B>Note:</B> b.txt <BLINK><B>can not</BLINK></B> be marked for deletion because it "
               "is in the blocked folder list.");
+    // The file name travels as a literal piece, never as markup.
+    EXPECT_EQ(host.literals, std::vector<std::string>{"b.txt"});
     EXPECT_FALSE(SetCheckedByUser(tree, FileRow(tree, 2), true, host, locale));
     EXPECT_EQ(host.LastStatus(), "The file has been deleted or moved already.");
     EXPECT_EQ(Checks(tree), "---");

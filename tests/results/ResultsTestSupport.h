@@ -42,6 +42,11 @@ public:
     void Yield() override { ++yields; }
     bool AbortRequested() const override { return abort; }
     void SetStatusText(const std::string& markup) override { statusTexts.push_back(markup); }
+    void SetStatusTextWithLiteral(const std::string& before, const std::string& literal,
+                                  const std::string& after) override {
+        statusTexts.push_back(before + literal + after);
+        literals.push_back(literal);
+    }
     void ShowProgress(bool visible) override { progressVisible = visible; }
     void SetProgressDecorations(bool on) override { decorations = on; }
     void SetProgress(int percent) override { progress.push_back(percent); }
@@ -54,6 +59,7 @@ public:
     bool abort = false;
     int yields = 0;
     std::vector<std::string> statusTexts;
+    std::vector<std::string> literals;  // the literal pieces, in order
     bool progressVisible = false;
     bool decorations = false;
     std::vector<int> progress;
