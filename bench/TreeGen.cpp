@@ -79,8 +79,9 @@ private:
 }
 
 void MakeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
+    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
         Die("cannot create " + path);
+    }
 }
 
 std::uint64_t g_bytesWritten = 0;
@@ -97,8 +98,9 @@ struct Patch {
 void WriteFile(const std::string& path, std::uint64_t size, std::uint64_t contentSeed,
                const std::vector<Patch>& patches = {}, std::uint64_t sparseAfter = UINT64_MAX) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
+    if (fd < 0) {
         Die("cannot create " + path);
+    }
     Random random(contentSeed);
     const std::uint64_t written = std::min(size, sparseAfter);
     static std::vector<char> buffer(1 << 20);
@@ -113,8 +115,9 @@ void WriteFile(const std::string& path, std::uint64_t size, std::uint64_t conten
         }
         for (std::size_t done = 0; done < chunk;) {
             const ssize_t n = ::write(fd, buffer.data() + done, chunk - done);
-            if (n < 0)
+            if (n < 0) {
                 Die("cannot write " + path);
+            }
             done += static_cast<std::size_t>(n);
         }
         offset += chunk;
@@ -122,8 +125,9 @@ void WriteFile(const std::string& path, std::uint64_t size, std::uint64_t conten
     if (size > written && ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
         Die("cannot size " + path);
     }
-    if (::close(fd) != 0)
+    if (::close(fd) != 0) {
         Die("cannot close " + path);
+    }
     g_bytesWritten += written;
     ++g_filesWritten;
 }
@@ -142,8 +146,9 @@ std::vector<std::string> MakeDeepFolders(const std::string& root, std::uint64_t 
     for (std::uint64_t i = 1; i < count; ++i) {
         const std::uint64_t back = random.Below(std::min<std::uint64_t>(i, 20));
         std::size_t parent = static_cast<std::size_t>(i - 1 - back);
-        if (depth[parent] >= kMaxDepth)
+        if (depth[parent] >= kMaxDepth) {
             parent = 0;
+        }
         char name[32];
         std::snprintf(name, sizeof name, random.Below(20) == 0 ? ".h%05llu" : "d%05llu",
                       static_cast<unsigned long long>(i));
@@ -177,8 +182,9 @@ void TreeA(const std::string& root, std::uint64_t seed, double scale) {
     while (index < duplicated) {
         const std::uint64_t copies =
             std::min<std::uint64_t>(2 + random.Below(3), duplicated - index);
-        if (copies < 2)
+        if (copies < 2) {
             break;
+        }
         const std::uint64_t size = set == 0 ? 0 : 8 + random.Below(16384 - 8 + 1);
         const std::uint64_t contentSeed = (seed << 32) ^ (0x8000'0000ull + set);
         for (std::uint64_t c = 0; c < copies; ++c) {
@@ -212,7 +218,9 @@ void TreeB(const std::string& root, std::uint64_t seed, double scale) {
     const std::uint64_t lastBytePairs = std::max<std::uint64_t>(1, files / 100);   // 40
     const std::uint64_t sharedEndPairs = std::max<std::uint64_t>(1, files / 400);  // 10
     const std::uint64_t equalPairs = std::max<std::uint64_t>(1, files / 400);      // 10
-    for (int f = 0; f < 40; ++f) MakeFolder(root + "g" + std::to_string(f) + "/");
+    for (int f = 0; f < 40; ++f) {
+        MakeFolder(root + "g" + std::to_string(f) + "/");
+    }
     std::uint64_t index = 0;
     const auto path = [&] {
         char name[32];
@@ -251,7 +259,9 @@ void TreeB(const std::string& root, std::uint64_t seed, double scale) {
         WriteFile(path(), kSize, s);
         WriteFile(path(), kSize, s);
     }
-    while (index < files) WriteFile(path(), kSize, nextSeed());
+    while (index < files) {
+        WriteFile(path(), kSize, nextSeed());
+    }
     std::printf(
         "tree b: %llu files of 1 MiB (%llu pairs differing in the last byte, %llu pairs "
         "sharing first and last 64 KiB, %llu equal pairs), %llu bytes\n",
@@ -294,8 +304,12 @@ void TreeD(const std::string& root, std::uint64_t seed, double scale) {
     }
     // Sizes 1 .. files, each once, handed out in a shuffled order.
     std::vector<std::uint64_t> sizes(files);
-    for (std::uint64_t i = 0; i < files; ++i) sizes[i] = i + 1;
-    for (std::uint64_t i = files - 1; i > 0; --i) std::swap(sizes[i], sizes[random.Below(i + 1)]);
+    for (std::uint64_t i = 0; i < files; ++i) {
+        sizes[i] = i + 1;
+    }
+    for (std::uint64_t i = files - 1; i > 0; --i) {
+        std::swap(sizes[i], sizes[random.Below(i + 1)]);
+    }
     for (std::uint64_t i = 0; i < files; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "u%06llu.dat", static_cast<unsigned long long>(i));
@@ -315,8 +329,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
+    if (argc < 3) {
         return Usage();
+    }
     const std::string tree = argv[1];
     std::string root = argv[2];
     std::uint64_t seed = 20260101;
@@ -327,18 +342,22 @@ int main(int argc, char** argv) {
             seed = std::strtoull(argv[++i], nullptr, 10);
         } else if (arg == "--scale" && i + 1 < argc) {
             scale = std::strtod(argv[++i], nullptr);
-            if (!(scale > 0))
+            if (!(scale > 0)) {
                 return Usage();
+            }
         } else {
             return Usage();
         }
     }
-    if (root.empty())
+    if (root.empty()) {
         return Usage();
-    if (root.back() != '/')
+    }
+    if (root.back() != '/') {
         root += '/';
-    if (::mkdir(root.c_str(), 0755) != 0)
+    }
+    if (::mkdir(root.c_str(), 0755) != 0) {
         Die("cannot create " + root);
+    }
     if (tree == "a") {
         TreeA(root, seed, scale);
     } else if (tree == "b") {

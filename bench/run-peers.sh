@@ -1,0 +1,274 @@
+#!/usr/bin/env bash
+# Compares quillmere-scan ("Contents Only") with jdupes, fdupes, rmlint and rdfind on four
+# generated trees and writes bench/RESULTS.md. One command on a fresh Debian machine:
+#
+#   bench/run-peers.sh [--trees "a b c d"] [--runs N] [--scale F] [--seed N]
+#                      [--build-dir DIR] [--data DIR] [--jobs N] [--skip-install]
+#
+#   --trees       which trees to run (default: a b c d)
+#   --runs        timed runs per command; default per tree: a 5, b 5, c 3, d 10
+#   --scale       shrink the trees for a quick trial (e.g. 0.05); default 1
+#   --seed        generator seed (default 20260101); the same seed gives the same trees
+#   --build-dir   where quillmere-scan is built in Release (default: build-bench)
+#   --data        where the trees go (default: bench/data, git-ignored; about 9.5 GB)
+#   --skip-install  do not run scripts/install-deps.sh
+#
+# Every tool runs with options that make it report what "Contents Only" reports: recursive,
+# hidden files included, empty files counted as duplicates of each other, hard links not
+# reported as duplicates of themselves, symbolic links not followed. The script checks that
+# each tool's duplicate sets equal quillmere-scan's, times every command with hyperfine after a
+# warm-up run (warm page cache), measures peak memory with /usr/bin/time -v, and times the floor
+# `find TREE -type f -printf '%s\n'`, which only walks and stats.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd -P)
+trees="a b c d"
+runs=""
+scale=1
+seed=20260101
+build="$root/build-bench"
+data="$root/bench/data"
+jobs=2
+install=1
+
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --trees) trees=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --scale) scale=$2; shift 2 ;;
+    --seed) seed=$2; shift 2 ;;
+    --build-dir) build=$2; shift 2 ;;
+    --data) data=$2; shift 2 ;;
+    --jobs) jobs=$2; shift 2 ;;
+    --skip-install) install=0; shift ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+    *) echo "run-peers: unknown option '$1' (see --help)" >&2; exit 2 ;;
+  esac
+done
+
+out="$root/bench/out"
+results="$root/bench/RESULTS.md"
+log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+
+# ---- 1. tools -------------------------------------------------------------------------------
+if [ "$install" = 1 ]; then
+  log "installing missing packages (core, bench)"
+  "$root/scripts/install-deps.sh" core bench
+fi
+
+# ---- 2. quillmere-scan in Release -----------------------------------------------------------
+log "building quillmere-scan (Release) in $build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_GUI=OFF \
+  -DQUILLMERE_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$jobs" --target quillmere-scan qm-treegen >/dev/null
+scan="$build/src/cli/quillmere-scan"
+treegen="$build/bench/qm-treegen"
+
+# ---- 3. trees -------------------------------------------------------------------------------
+mkdir -p "$data" "$out"
+data=$(cd "$data" && pwd -P)
+declare -A tree_note
+for t in $trees; do
+  dir="$data/$t"
+  stamp="seed=$seed scale=$scale"
+  if [ -f "$dir.stamp" ] && [ "$(head -n1 "$dir.stamp")" = "$stamp" ] && [ -d "$dir" ]; then
+    log "tree $t: present ($stamp)"
+  else
+    log "tree $t: generating ($stamp)"
+    rm -rf "$dir" "$dir.tmp" "$dir.stamp"
+    note=$("$treegen" "$t" "$dir.tmp" --seed "$seed" --scale "$scale")
+    mv "$dir.tmp" "$dir"
+    printf '%s\n%s\n' "$stamp" "$note" >"$dir.stamp"
+  fi
+  tree_note[$t]=$(sed -n 2p "$dir.stamp")
+done
+
+# ---- 4. commands ----------------------------------------------------------------------------
+tools="quillmere-scan jdupes fdupes rmlint rdfind"
+
+# The command that prints tool's duplicate list for tree into file.
+command_for() {
+  local tool=$1 tree=$2 file=$3
+  case "$tool" in
+    quillmere-scan) echo "'$scan' --quiet '$tree' >'$file' 2>/dev/null" ;;
+    jdupes) echo "jdupes -r -z -q '$tree' >'$file' 2>/dev/null" ;;
+    fdupes) echo "fdupes -r -q '$tree' >'$file' 2>/dev/null" ;;
+    # To stdout: rmlint keeps an older output file under a new name instead of replacing it.
+    rmlint) echo "rmlint -T df --size 0 --hidden --no-hardlinked --no-followlinks -o fdupes:stdout '$tree' >'$file' 2>/dev/null" ;;
+    rdfind) echo "rdfind -ignoreempty false -removeidentinode true -followsymlinks false -outputname '$file' '$tree' >/dev/null 2>&1" ;;
+    floor) echo "find '$tree' -type f -printf '%s\n' >/dev/null" ;;
+  esac
+}
+
+# Duplicate sets as sorted lines of tab-joined sorted paths.
+normalise() {
+  local tool=$1 file=$2
+  if [ "$tool" = rdfind ]; then
+    # results.txt: "duptype id depth size device inode priority name"; a set shares |id|.
+    awk '!/^#/ && NF >= 8 { id = $2 < 0 ? -$2 : $2; name = $0
+         for (i = 0; i < 7; i++) sub(/^[^ ]+ +/, "", name); print id "\t" name }' "$file"
+  else
+    # Sets as blocks of lines separated by blank lines (colour codes stripped).
+    sed 's/\x1b\[[0-9;]*m//g' "$file" |
+      awk 'BEGIN { RS = ""; FS = "\n" } { for (i = 1; i <= NF; i++) if ($i != "") print NR "\t" $i }'
+  fi | LC_ALL=C sort -t "$(printf '\t')" -k1,1n -k2 |
+    awk -F '\t' '$1 != last { if (NR > 1) print line; line = $2; last = $1; next }
+                 { line = line "\t" $2 } END { if (NR > 0) print line }' |
+    LC_ALL=C sort
+}
+
+runs_for() {
+  if [ -n "$runs" ]; then echo "$runs"; return; fi
+  case "$1" in a|b) echo 5 ;; c) echo 3 ;; *) echo 10 ;; esac
+}
+
+peak_kib() {  # peak resident memory of a command, in KiB
+  local file=$1 cmd=$2
+  /usr/bin/time -v -o "$file" sh -c "$cmd" >/dev/null 2>&1 || true
+  awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$file"
+}
+
+# ---- 5. runs --------------------------------------------------------------------------------
+declare -A median peak agree sets
+for t in $trees; do
+  tree="$data/$t"
+  dir="$out/$t"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  log "tree $t: checking the duplicate sets"
+  for tool in $tools; do
+    list="$dir/$tool.list"
+    cmd=$(command_for "$tool" "$tree" "$list")
+    peak[$t,$tool]=$(peak_kib "$dir/$tool.time" "$cmd")
+    normalise "$tool" "$list" >"$dir/$tool.sets"
+    sets[$t,$tool]=$(wc -l <"$dir/$tool.sets")
+  done
+  for tool in $tools; do
+    if cmp -s "$dir/quillmere-scan.sets" "$dir/$tool.sets"; then
+      agree[$t,$tool]=yes
+    else
+      agree[$t,$tool]=no
+      diff "$dir/quillmere-scan.sets" "$dir/$tool.sets" >"$dir/$tool.diff" || true
+      log "tree $t: $tool disagrees with quillmere-scan, see $dir/$tool.diff"
+    fi
+  done
+  peak[$t,floor]=$(peak_kib "$dir/floor.time" "$(command_for floor "$tree" /dev/null)")
+
+  n=$(runs_for "$t")
+  log "tree $t: timing, $n runs per command"
+  args=()
+  for tool in $tools floor; do
+    args+=(-n "$tool" "$(command_for "$tool" "$tree" "$dir/$tool.timed")")
+  done
+  hyperfine --style basic --warmup 1 --runs "$n" --ignore-failure \
+    --export-json "$dir/times.json" --export-csv "$dir/times.csv" "${args[@]}" >"$dir/hyperfine.txt" 2>&1
+  # times.csv: command,mean,stddev,median,user,system,min,max
+  while IFS=, read -r name _ _ med _; do
+    [ "$name" = command ] && continue
+    median[$t,$name]=$med
+  done <"$dir/times.csv"
+done
+
+# ---- 6. RESULTS.md --------------------------------------------------------------------------
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+mib() { awk -v k="$1" 'BEGIN { if (k == "") print "-"; else printf "%.1f", k / 1024 }'; }
+
+version_of() {
+  case "$1" in
+    quillmere-scan) "$scan" --version ;;
+    jdupes) jdupes --version | head -n1 ;;
+    fdupes) fdupes --version | head -n1 ;;
+    rmlint) rmlint --version 2>&1 | head -n1 | sed 's/\x1b\[[0-9;]*m//g' ;;
+    rdfind) rdfind -v | head -n1 ;;
+  esac
+}
+
+cpu=$(awk -F: '/^model name/ { sub(/^ +/, "", $2); print $2; exit }' /proc/cpuinfo)
+ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
+commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
+dirty=$(git -C "$root" status --porcelain 2>/dev/null | head -n1)
+[ -n "$dirty" ] && commit="$commit (with uncommitted changes)"
+
+{
+  echo "# Peer comparison"
+  echo
+  echo "Written by \`bench/run-peers.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC') (seed $seed, scale $scale)."
+  echo "quillmere-scan built in Release from commit $commit."
+  echo
+  echo "Machine: $(nproc) CPUs ($cpu), $ram RAM, Linux $(uname -r)."
+  echo
+  echo "Tools:"
+  for tool in $tools; do echo "- $tool: $(version_of "$tool")"; done
+  echo
+  echo "Median of the timed runs after one warm-up run (page cache warm; every tree fits in RAM)."
+  echo "\"ratio\" is the tool's median over quillmere-scan's (above 1: quillmere-scan is faster) and"
+  echo "over the floor \`find TREE -type f -printf '%s\\n'\`. Peak memory is the maximum resident set"
+  echo "size from \`/usr/bin/time -v\`. \"sets agree\" compares each tool's duplicate sets with"
+  echo "quillmere-scan's, as sorted sets of sorted paths."
+  for t in $trees; do
+    echo
+    echo "## Tree ($t)"
+    echo
+    echo "${tree_note[$t]}; $(runs_for "$t") timed runs per command."
+    echo
+    echo "| tool | median time (s) | ratio to quillmere-scan | ratio to floor | peak memory (MiB) | duplicate sets | sets agree |"
+    echo "|---|---:|---:|---:|---:|---:|---|"
+    q=${median[$t,quillmere-scan]:-0}
+    f=${median[$t,floor]:-0}
+    for tool in $tools; do
+      m=${median[$t,$tool]:-0}
+      printf '| %s | %.3f | %s | %s | %s | %s | %s |\n' "$tool" "$m" "$(ratio "$m" "$q")" \
+        "$(ratio "$m" "$f")" "$(mib "${peak[$t,$tool]}")" "${sets[$t,$tool]}" "${agree[$t,$tool]}"
+    done
+    printf '| floor (find) | %.3f | %s | 1.00 | %s | - | - |\n' "$f" "$(ratio "$f" "$q")" \
+      "$(mib "${peak[$t,floor]}")"
+  done
+
+  echo
+  echo "## Targets"
+  echo
+  for t in $trees; do
+    q=${median[$t,quillmere-scan]:-0}
+    worst=""
+    for tool in jdupes fdupes rmlint rdfind; do
+      r=$(ratio "${median[$t,$tool]:-0}" "$q")
+      worst=$(awk -v a="$r" -v b="$worst" -v n="$tool" 'BEGIN { if (b == "" || a + 0 < b + 0) print a " (" n ")"; else print b }')
+    done
+    pass=$(awk -v w="${worst%% *}" 'BEGIN { print (w + 0 > 1) ? "met" : "missed" }')
+    echo "- Tree ($t): fastest peer ratio $worst; faster than every peer: $pass (aim 1.5)."
+  done
+  for pair in "d 1.25" "a 2"; do
+    set -- $pair
+    case " $trees " in *" $1 "*) ;; *) continue ;; esac
+    r=$(ratio "${median[$1,quillmere-scan]:-0}" "${median[$1,floor]:-0}")
+    pass=$(awk -v r="$r" -v l="$2" 'BEGIN { print (r + 0 <= l) ? "met" : "missed" }')
+    echo "- Tree ($1): quillmere-scan at ${r}x the find floor; target ${2}x: $pass."
+  done
+  case " $trees " in
+    *" a "*)
+      q=${peak[a,quillmere-scan]:-0}
+      low=1
+      for tool in jdupes fdupes rmlint rdfind; do
+        [ "${peak[a,$tool]:-0}" -le "$q" ] && low=0
+      done
+      [ "$low" = 1 ] && verdict=met || verdict=missed
+      echo "- Tree (a): peak memory $(mib "$q") MiB; below every peer: $verdict."
+      ;;
+  esac
+
+  echo
+  echo "## Commands"
+  echo
+  echo "TREE is an absolute path; LIST the file that receives the duplicate list."
+  echo
+  for tool in $tools floor; do
+    echo "- $tool: \`$(command_for "$tool" TREE LIST | sed "s|'$scan'|quillmere-scan|; s|'TREE'|TREE|; s|'LIST'|LIST|g")\`"
+  done
+  echo
+  echo "Notes: jdupes and fdupes compare candidate files byte for byte; rmlint (BLAKE2b) and"
+  echo "rdfind (SHA-1) decide by hash; quillmere-scan groups by size and CRC-32 and confirms equal"
+  echo "content byte for byte. Raw data (lists, normalised sets, hyperfine JSON) are in bench/out/."
+} >"$results"
+
+log "wrote $results"
+cat "$results"

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "engine/SearchHost.h"
+#include "platform/Locale.h"
+
+namespace qm::cli {
+
+// The scanner's search host: the abort flag that Ctrl+C sets, and a one-line progress display on
+// a terminal, redrawn in place at most ten times a second.
+class ConsoleSearchHost : public engine::SearchHost {
+public:
+    // abortFlag is set from the SIGINT handler; it must outlive the host. Progress goes to out
+    // only when showProgress is true (the caller decides: a terminal, not --quiet).
+    ConsoleSearchHost(const std::atomic<bool>& abortFlag, std::FILE* out, bool showProgress,
+                      const platform::Locale& locale);
+
+    void Yield() override;
+    bool AbortRequested() const override;
+    void SetStepState(engine::SearchStep step, engine::StepState state) override;
+    void SetCounter(engine::Counter counter, std::int64_t value) override;
+    void SetStatusText(const std::string& markup) override;
+    void SetStatusPath(std::string_view markupPrefix, std::string_view path) override;
+    void ShowProgress(bool visible) override;
+    void SetProgressDecorations(bool showBorderAndPercent) override;
+    void SetProgress(int percent) override;
+
+    // Clears the progress line, if one was drawn, so that the next text starts on a clean line.
+    void ClearProgress();
+
+    // The progress line as it would be drawn now (without the terminal controls).
+    std::string ProgressLine() const;
+
+private:
+    void MaybeDraw();
+
+    const std::atomic<bool>& m_abortFlag;
+    std::FILE* m_out;
+    bool m_showProgress;
+    const platform::Locale& m_locale;
+    engine::SearchStep m_step = engine::SearchStep::FolderScan;
+    std::int64_t m_foldersScanned = 0;
+    std::int64_t m_foldersIgnored = 0;
+    std::int64_t m_filesScanned = 0;
+    std::int64_t m_filesIgnored = 0;
+    int m_percent = -1;  // -1: no percentage shown
+    bool m_drawn = false;
+    std::chrono::steady_clock::time_point m_lastDraw{};
+};
+
+}  // namespace qm::cli

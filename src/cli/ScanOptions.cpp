@@ -1,0 +1,372 @@
+#include "cli/ScanOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "cli/UsageError.h"
+#include "foundation/Globals.h"
+
+namespace qm::cli {
+
+namespace {
+
+using foundation::kPathDelim;
+
+[[noreturn]] void Fail(const std::string& message) {
+    throw UsageError(message);
+}
+
+std::string Join(const std::vector<std::string>& items, std::string_view separator) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) {
+            text += separator;
+        }
+        text += items[i];
+    }
+    return text;
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view text) {
+    std::int64_t value = 0;
+    if (text.empty() || text.size() > 18) {
+        return std::nullopt;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS' (also with "T" between). A date without a time of day
+// means its first second, or with endOfDay its last, so that --date-to 2024-01-31 takes in the
+// whole of that day.
+std::optional<platform::LocalDateTime> ParseDateTime(std::string_view text, bool endOfDay) {
+    const auto number = [&](std::size_t pos, std::size_t length) -> int {
+        if (pos + length > text.size()) {
+            return -1;
+        }
+        int value = 0;
+        for (std::size_t i = pos; i < pos + length; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return -1;
+            }
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (text.size() != 10 && text.size() != 19) {
+        return std::nullopt;
+    }
+    if (text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    platform::LocalDateTime when;
+    when.year = number(0, 4);
+    when.month = number(5, 2);
+    when.day = number(8, 2);
+    if (text.size() == 19) {
+        if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':') {
+            return std::nullopt;
+        }
+        when.hour = number(11, 2);
+        when.minute = number(14, 2);
+        when.second = number(17, 2);
+    } else if (endOfDay) {
+        when.hour = 23;
+        when.minute = 59;
+        when.second = 59;
+    }
+    if (when.year < 1 || when.month < 1 || when.month > 12 || when.day < 1 || when.hour < 0 ||
+        when.hour > 23 || when.minute < 0 || when.minute > 59 || when.second < 0 ||
+        when.second > 59) {
+        return std::nullopt;
+    }
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (when.year % 4 == 0 && when.year % 100 != 0) || when.year % 400 == 0;
+    const int daysInMonth = kDays[when.month - 1] + (when.month == 2 && leap ? 1 : 0);
+    if (when.day > daysInMonth) {
+        return std::nullopt;
+    }
+    return when;
+}
+
+template <typename T>
+T Choice(const std::string& option, const std::string& value,
+         const std::vector<std::pair<std::string, T>>& choices) {
+    std::vector<std::string> names;
+    for (const auto& [name, result] : choices) {
+        if (name == value) {
+            return result;
+        }
+        names.push_back(name);
+    }
+    Fail("invalid value '" + value + "' for " + option + " (one of: " + Join(names, ", ") + ")");
+}
+
+}  // namespace
+
+std::string AbsoluteFolder(const std::string& path, const std::string& workingFolder) {
+    const std::string full =
+        !path.empty() && path.front() == kPathDelim ? path : workingFolder + kPathDelim + path;
+    std::vector<std::string_view> parts;
+    std::string_view rest = full;
+    while (!rest.empty()) {
+        const std::size_t cut = rest.find(kPathDelim);
+        const std::string_view part = rest.substr(0, cut);
+        rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string result(1, kPathDelim);
+    for (const std::string_view part : parts) {
+        result += part;
+        result += kPathDelim;
+    }
+    return result;
+}
+
+ScanOptions ParseScanOptions(const std::vector<std::string>& args,
+                             const std::string& workingFolder) {
+    ScanOptions options;
+    engine::SearchCriteria& criteria = options.criteria;
+    std::vector<std::string> masks;
+    std::vector<std::string> folders;
+    std::optional<platform::LocalDateTime> dateFrom;
+    std::optional<platform::LocalDateTime> dateTo;
+
+    using Handler = std::function<void(const std::string& option, const std::string& value)>;
+    struct OptionRule {
+        bool takesValue;
+        Handler handler;
+    };
+    const auto flag = [](std::function<void()> set) {
+        return OptionRule{false, [set](const std::string&, const std::string&) { set(); }};
+    };
+    const auto valued = [](Handler handler) { return OptionRule{true, std::move(handler)}; };
+    const auto sizeLimit = [](std::string& target) {
+        return [&target](const std::string& option, const std::string& value) {
+            const auto number = ParseDecimal(value);
+            if (!number || *number < 0) {
+                Fail("invalid value '" + value + "' for " + option +
+                     " (a whole number of units, 0 for no limit)");
+            }
+            target = std::to_string(*number);
+        };
+    };
+
+    const std::map<std::string, OptionRule, std::less<>> rules = {
+        {"--help", flag([&] { options.help = true; })},
+        {"--version", flag([&] { options.version = true; })},
+        {"--quiet", flag([&] { options.quiet = true; })},
+        {"--hidden", flag([&] { criteria.includeHidden = true; })},
+        {"--no-hidden", flag([&] { criteria.includeHidden = false; })},
+        {"--recursive", flag([&] { criteria.includeSubFolders = true; })},
+        {"--no-recursive", flag([&] { criteria.includeSubFolders = false; })},
+        {"--ignore-sub-folders", flag([&] { criteria.ignoreSubFolders = true; })},
+        {"--mask", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty mask for " + option);
+             }
+             masks.push_back(value);
+         })},
+        {"--depth", valued([&](const std::string& option, const std::string& value) {
+             const auto number = ParseDecimal(value);
+             if (!number || *number < 0 || *number > 50) {
+                 Fail("invalid value '" + value + "' for " + option + " (0 to 50, 0 for no limit)");
+             }
+             criteria.depthLimit = static_cast<int>(*number);
+         })},
+        {"--min-size", valued(sizeLimit(criteria.minSizeText))},
+        {"--max-size", valued(sizeLimit(criteria.maxSizeText))},
+        {"--size-unit", valued([&](const std::string& option, const std::string& value) {
+             criteria.sizeUnitIndex =
+                 Choice<int>(option, value, {{"bytes", 0}, {"kilobytes", 1}, {"megabytes", 2}});
+         })},
+        {"--method", valued([&](const std::string& option, const std::string& value) {
+             criteria.method =
+                 Choice<engine::Method>(option, value,
+                                        {{"contents", engine::Method::ContentsOnly},
+                                         {"size", engine::Method::SizeOnly},
+                                         {"name", engine::Method::NameOnly},
+                                         {"name-and-size", engine::Method::NameAndSize},
+                                         {"contents-and-name", engine::Method::ContentsAndName}});
+         })},
+        {"--ignore-folder", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty folder for " + option);
+             }
+             const std::string folder = AbsoluteFolder(value, workingFolder);
+             auto& list = criteria.ignoredFolders;
+             if (std::find(list.begin(), list.end(), folder) == list.end()) {
+                 list.push_back(folder);
+             }
+         })},
+        {"--exclude-folder-mask", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty mask for " + option);
+             }
+             criteria.excludedFolderMasks.push_back(value);
+         })},
+        {"--exclude-file-mask", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty mask for " + option);
+             }
+             criteria.excludedFileMasks.push_back(value);
+         })},
+        {"--date-kind", valued([&](const std::string& option, const std::string& value) {
+             criteria.dateRange.kind =
+                 Choice<engine::DateKind>(option, value,
+                                          {{"modified", engine::DateKind::Modified},
+                                           {"created", engine::DateKind::Created},
+                                           {"accessed", engine::DateKind::Accessed}});
+         })},
+        {"--date-from", valued([&](const std::string& option, const std::string& value) {
+             dateFrom = ParseDateTime(value, false);
+             if (!dateFrom) {
+                 Fail("invalid date '" + value + "' for " + option +
+                      " (YYYY-MM-DD or 'YYYY-MM-DD HH:MM:SS')");
+             }
+         })},
+        {"--date-to", valued([&](const std::string& option, const std::string& value) {
+             dateTo = ParseDateTime(value, true);
+             if (!dateTo) {
+                 Fail("invalid date '" + value + "' for " + option +
+                      " (YYYY-MM-DD or 'YYYY-MM-DD HH:MM:SS')");
+             }
+         })},
+        {"--format", valued([&](const std::string& option, const std::string& value) {
+             options.format = Choice<OutputFormat>(option, value,
+                                                   {{"text", OutputFormat::Text},
+                                                    {"dat", OutputFormat::Dat},
+                                                    {"csv", OutputFormat::Csv}});
+         })},
+        {"--output", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty file name for " + option);
+             }
+             options.outputPath = value;
+         })},
+    };
+
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (arg.empty()) {
+                Fail("empty folder name");
+            }
+            folders.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg[1] != '-') {
+            Fail("unknown option '" + arg + "' (see --help)");
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const auto rule = rules.find(name);
+        if (rule == rules.end()) {
+            Fail("unknown option '" + name + "' (see --help)");
+        }
+        std::string value;
+        if (rule->second.takesValue) {
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                Fail("option '" + name + "' needs a value");
+            }
+        } else if (equals != std::string::npos) {
+            Fail("option '" + name + "' takes no value");
+        }
+        rule->second.handler(name, value);
+    }
+
+    if (options.help || options.version) {
+        return options;
+    }
+    if (folders.empty()) {
+        Fail("no folder to search given (see --help)");
+    }
+
+    for (const std::string& folder : folders) {
+        const std::string absolute = AbsoluteFolder(folder, workingFolder);
+        auto& list = criteria.searchFolders;
+        if (std::find(list.begin(), list.end(), absolute) == list.end()) {
+            list.push_back(absolute);
+        }
+    }
+    criteria.fileMaskText = masks.empty() ? std::string("*.*") : Join(masks, ", ");
+    if (dateFrom || dateTo) {
+        criteria.dateRange.enabled = true;
+        criteria.dateRange.from = dateFrom.value_or(platform::LocalDateTime{1, 1, 1, 0, 0, 0});
+        criteria.dateRange.to = dateTo.value_or(platform::LocalDateTime{9999, 12, 31, 23, 59, 59});
+    }
+    return options;
+}
+
+std::string HelpText() {
+    return R"(Usage: quillmere-scan [OPTION]... FOLDER...
+Finds duplicate files in the FOLDERs (and their sub folders) with Quillmere's search engine.
+
+Files:
+      --mask MASK               file-name mask to search (repeatable; default "*.*", every file)
+      --hidden, --no-hidden     include hidden files and folders, or not (default: include)
+      --recursive, --no-recursive
+                                search sub folders, or not (default: search them)
+      --depth N                 search at most N folder levels deep (0 to 50; default 0, no limit)
+      --min-size N, --max-size N
+                                only files of at least / at most N units (default 0, no limit)
+      --size-unit UNIT          bytes, kilobytes (1,024 bytes) or megabytes (1,024,000 bytes);
+                                default kilobytes, as in the window
+      --ignore-folder DIR       skip this folder (repeatable)
+      --ignore-sub-folders      skip the sub folders of ignored folders too
+      --exclude-folder-mask M   skip folders whose name matches M (repeatable)
+      --exclude-file-mask M     skip files whose name matches M (repeatable)
+      --date-kind KIND          modified (default), created or accessed: the time --date-from
+                                and --date-to test
+      --date-from WHEN, --date-to WHEN
+                                only files whose time lies in this window, both ends included;
+                                WHEN is YYYY-MM-DD or 'YYYY-MM-DD HH:MM:SS' (local time; a date
+                                alone is its first second for --date-from, its last for --date-to)
+
+Comparison:
+      --method METHOD           contents (default: equal bytes), size, name, name-and-size or
+                                contents-and-name
+
+Output:
+      --format FORMAT           text (default): the duplicate sets, one path per line, a blank
+                                line between sets; dat: a Quillmere results file that the window
+                                loads (group|path|key|size|date, CR LF); csv: one row per file
+                                with a header row
+      --output FILE             write the results to FILE (replaced only when complete) instead
+                                of standard output
+      --quiet                   show no progress (progress is shown only on a terminal)
+      --help                    show this help and exit
+      --version                 show the version and exit
+
+The last line on standard error sums up the result and the time taken. Ctrl+C aborts the search:
+nothing is written and the exit status is 130.
+Exit status: 0 when the search ran (duplicates found or not), 1 on an error, 2 on bad usage.
+)";
+}
+
+}  // namespace qm::cli
