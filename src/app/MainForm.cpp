@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <system_error>
@@ -34,16 +37,23 @@
 #include "app/AppFont.h"
 #include "app/BoldItemDelegate.h"
 #include "app/CheckableFolderModel.h"
+#include "app/DupeTreeMenus.h"
+#include "app/DupeTreeModel.h"
+#include "app/DupeTreeView.h"
 #include "app/FilterForm.h"
 #include "app/GraphicHintWindow.h"
 #include "app/MarkupStatusBar.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/PathListBox.h"
 #include "app/QtTextMeasurer.h"
+#include "app/SearchWindowHost.h"
 #include "app/TreeNodeHelpers.h"
 #include "app/TwoLineLabel.h"
+#include "engine/SearchRun.h"
 #include "foundation/Globals.h"
+#include "platform/FileSystem.h"
 #include "platform/Locale.h"
+#include "platform/qt/ScreenSaverGuard.h"
 
 namespace qm::app {
 
@@ -111,6 +121,28 @@ QPushButton* MakeButton(const QString& caption, const char* name, QWidget* paren
     return button;
 }
 
+QToolButton* MakeToolButton(const QString& caption, const char* name, const QString& hint,
+                            QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    SetHint(button, hint);
+    return button;
+}
+
+platform::FileTime WallClockNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// The window's own yields (a handful per search) let every pending event run at once.
+void YieldNow() {
+    QCoreApplication::processEvents();
+}
+
 QGroupBox* MakeGroup(const QString& caption, const char* name, QWidget* parent) {
     auto* group = new QGroupBox(caption, parent);
     group->setObjectName(QLatin1String(name));
@@ -144,6 +176,9 @@ TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
     BuildMenus();
     BuildOptionsView();
     BuildInfoPanel();
+    BuildResultsView();
+    m_searchHost = std::make_unique<SearchWindowHost>(*this);
+    m_dupeModel->SetHost(m_searchHost.get());
     m_statusMeasurer = std::make_unique<QtTextMeasurer>(SB->TextPanel()->font());
     FormCreate();
     resize(800, 634);
@@ -280,6 +315,8 @@ QWidget* TfrmMain::BuildFolderPanel() {
         MakeButton(tr("Return To Search Results"), "ViewSearchResultsBtn", ViewResultsPanel);
     ViewSearchResultsBtn->adjustSize();
     ViewSearchResultsBtn->move(0, (42 - ViewSearchResultsBtn->height()) / 2);
+    connect(ViewSearchResultsBtn, &QPushButton::clicked, this,
+            &TfrmMain::ViewSearchResultsBtnClick);
     ViewResultsPanel->hide();
     ViewResultsPanel->installEventFilter(this);
     layout->addWidget(ViewResultsPanel);
@@ -560,7 +597,8 @@ QWidget* TfrmMain::BuildButtonsPanel() {
     SearchBtn->setEnabled(false);
     AbortSearchBtn->hide();
     AbortSearchBtn->setEnabled(true);
-    // SearchBtn is connected to SearchBtnClick by the search run; AbortSearchBtn with it.
+    connect(SearchBtn, &QPushButton::clicked, this, &TfrmMain::SearchBtnClick);
+    connect(AbortSearchBtn, &QPushButton::clicked, this, &TfrmMain::AbortSearchBtnClick);
     connect(ExitBtn, &QPushButton::clicked, this, &TfrmMain::FileMenuExitItemClick);
     return panel;
 }
@@ -695,10 +733,6 @@ void TfrmMain::PruneSpecialFolders() {
 
 void TfrmMain::FileMenuExitItemClick() {
     close();
-}
-
-void TfrmMain::SearchBtnClick() {
-    // Filled in by the search run.
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -1281,6 +1315,386 @@ void TfrmMain::RestoreFilterBtnClick() {
     m_filters.Clear();
     LoadDefaultFilters();
     RebuildFilterLabel();
+}
+
+}  // namespace qm::app
+
+namespace qm::app {
+
+// ---- Results view ---------------------------------------------------------------------------
+
+void TfrmMain::BuildResultsView() {
+    auto* layout = static_cast<QVBoxLayout*>(SearchResultsPanel->layout());
+    layout->setSpacing(0);
+
+    TreeOptionsPanel = new QWidget(SearchResultsPanel);
+    TreeOptionsPanel->setObjectName(QStringLiteral("TreeOptionsPanel"));
+    auto* toolbar = new QHBoxLayout(TreeOptionsPanel);
+    toolbar->setContentsMargins(4, 2, 4, 2);
+    toolbar->setSpacing(2);
+    ExpandNodesBtn =
+        MakeToolButton(tr("Expand All"), "ExpandNodesBtn",
+                       tr("Expand every duplicate set of the tree."), TreeOptionsPanel);
+    CollapseNodesBtn =
+        MakeToolButton(tr("Collapse All"), "CollapseNodesBtn",
+                       tr("Collapse every duplicate set of the tree."), TreeOptionsPanel);
+    MarkAllBtn = MakeToolButton(
+        tr("Mark All"), "MarkAllBtn",
+        QStringLiteral("Select all \"duplicate\" items in the tree.  For each file the first file "
+                       "will be left unchecked so you do not erase all the files."),
+        TreeOptionsPanel);
+    UnMarkAllBtn =
+        MakeToolButton(tr("Unmark All"), "UnMarkAllBtn",
+                       tr("Clear the marks of every file in the tree."), TreeOptionsPanel);
+    DeleteMarkedBtn = MakeToolButton(tr("Delete Marked"), "DeleteMarkedBtn",
+                                     tr("Delete the marked files."), TreeOptionsPanel);
+    MoveToFolderBtn = MakeToolButton(tr("Move Marked"), "MoveToFolderBtn",
+                                     tr("Move the marked files to a folder."), TreeOptionsPanel);
+    ColorSettingsBtn = MakeToolButton(tr("Colors"), "ColorSettingsBtn",
+                                      tr("Colour settings of the results tree."), TreeOptionsPanel);
+    GridToggleBtn =
+        MakeToolButton(tr("Grid"), "GridToggleBtn",
+                       tr("Show or hide the grid lines of the results tree."), TreeOptionsPanel);
+    OpenTargetBtn = MakeToolButton(tr("Open"), "OpenTargetBtn", tr("Open the selected file."),
+                                   TreeOptionsPanel);
+    ExploreTargetBtn =
+        MakeToolButton(tr("Explore"), "ExploreTargetBtn",
+                       tr("Open the folder of the selected file."), TreeOptionsPanel);
+    ExecuteBtn =
+        MakeToolButton(tr("Execute"), "ExecuteBtn", tr("Run the selected file."), TreeOptionsPanel);
+    PreviewImageCB =
+        MakeToolButton(tr("Preview"), "PreviewImageCB",
+                       tr("Show a preview of the selected picture."), TreeOptionsPanel);
+    PreviewImageCB->setCheckable(true);
+    PreviewImageCB->setChecked(true);
+    HideOptionsBtn = MakeToolButton(tr("Search Options"), "HideOptionsBtn",
+                                    QStringLiteral("Return back to search parameters screen."),
+                                    TreeOptionsPanel);
+    for (QToolButton* button :
+         {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn, ExecuteBtn}) {
+        button->setEnabled(false);
+    }
+    for (QToolButton* button : {ExpandNodesBtn, CollapseNodesBtn, MarkAllBtn, UnMarkAllBtn,
+                                DeleteMarkedBtn, MoveToFolderBtn, ColorSettingsBtn, GridToggleBtn,
+                                OpenTargetBtn, ExploreTargetBtn, ExecuteBtn, PreviewImageCB}) {
+        toolbar->addWidget(button);
+    }
+    toolbar->addStretch(1);
+    toolbar->addWidget(HideOptionsBtn);
+    // Nothing acts on these yet: the delete, move, file and preview commands come later.
+    for (QToolButton* button : {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn,
+                                ExecuteBtn, PreviewImageCB}) {
+        button->hide();
+    }
+    layout->addWidget(TreeOptionsPanel);
+
+    DupeInfoLbl = new QLabel(SearchResultsPanel);
+    DupeInfoLbl->setObjectName(QStringLiteral("DupeInfoLbl"));
+    DupeInfoLbl->setTextFormat(Qt::PlainText);
+    DupeInfoLbl->setAutoFillBackground(true);
+    DupeInfoLbl->setMargin(3);
+    DupeInfoLbl->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    {
+        QPalette palette = DupeInfoLbl->palette();
+        palette.setColor(QPalette::Window, QColor(119, 119, 255));
+        palette.setColor(QPalette::WindowText, Qt::white);
+        DupeInfoLbl->setPalette(palette);
+    }
+    layout->addWidget(DupeInfoLbl);
+
+    m_dupeModel = new DupeTreeModel(platform::UserLocale(), this);
+    DupeTV = new DupeTreeView(m_dupeModel, SearchResultsPanel);
+    m_dupeMenus = new DupeTreeMenus(DupeTV, this);
+    layout->addWidget(DupeTV, 1);
+
+    connect(ExpandNodesBtn, &QToolButton::clicked, DupeTV, &DupeTreeView::ExpandNodesBtnClick);
+    connect(CollapseNodesBtn, &QToolButton::clicked, DupeTV, &DupeTreeView::CollapseNodesBtnClick);
+    connect(MarkAllBtn, &QToolButton::clicked, this, &TfrmMain::MarkAllBtnClick);
+    connect(UnMarkAllBtn, &QToolButton::clicked, this, &TfrmMain::UnMarkAllBtnClick);
+    connect(ColorSettingsBtn, &QToolButton::clicked, this,
+            [this] { DupeTreeMenus::PopupBelow(m_dupeMenus->ColorMenu(), ColorSettingsBtn); });
+    connect(GridToggleBtn, &QToolButton::clicked, this,
+            [this] { DupeTreeMenus::PopupBelow(m_dupeMenus->GridMenu(), GridToggleBtn); });
+    connect(HideOptionsBtn, &QToolButton::clicked, this, &TfrmMain::HideOptionsBtnClick);
+    connect(DupeTV, &DupeTreeView::TargetCommandsEnabled, this, [this](bool enabled) {
+        for (QToolButton* button : {OpenTargetBtn, ExploreTargetBtn, ExecuteBtn}) {
+            button->setEnabled(enabled);
+        }
+    });
+}
+
+void TfrmMain::MarkAllBtnClick() {
+    // The rule as it stands now: a blocked list changed since the fill applies at once.
+    m_dupeModel->SetBlockedRule(CurrentBlockedRule());
+    m_dupeModel->MarkAll();
+}
+
+void TfrmMain::UnMarkAllBtnClick() {
+    m_dupeModel->UnMarkAll();
+}
+
+results::BlockedFolderRule TfrmMain::CurrentBlockedRule() const {
+    return results::BlockedFolderRule(m_blockedList.Items(), BlockedSubFolders,
+                                      platform::UserLocale());
+}
+
+void TfrmMain::HideOptionsBtnClick() {
+    m_hintLineInstalled = true;
+    SearchResultsPanel->hide();
+    OptionsPanel->show();
+    ViewResultsPanel->show();
+    FormResize();
+    YieldNow();
+    ViewSearchResultsBtn->setFocus();
+}
+
+void TfrmMain::ViewSearchResultsBtnClick() {
+    // The hint line stays installed: hints write over the results' status texts from now on.
+    OptionsPanel->hide();
+    SearchResultsPanel->show();
+    YieldNow();
+}
+
+// ---- Search run -----------------------------------------------------------------------------
+
+void TfrmMain::LockSearchControls() {
+    if (!m_waitCursor) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_waitCursor = true;
+    }
+    if (ViewResultsPanel->isVisible()) {
+        ViewResultsPanel->hide();
+    }
+    SearchBtn->hide();
+    AbortSearchBtn->show();
+    for (QWidget* control : std::initializer_list<QWidget*>{DirLB,
+                                                            RemoveDirBtn,
+                                                            ClearAllBtn,
+                                                            PathLB,
+                                                            ScanHiddenCB,
+                                                            ScanSubFoldersCB,
+                                                            DepthEdit,
+                                                            MinSizeEdit,
+                                                            MinSizeCB,
+                                                            MaxSizeEdit,
+                                                            FCM,
+                                                            FolderExcludeBtn,
+                                                            DateOptionsBtn,
+                                                            ExcludeFileMaskBtn,
+                                                            ExcludeFolderMaskBtn,
+                                                            FilterSG,
+                                                            ClearAllFiltersBtn,
+                                                            SelectAllFiltersBtn,
+                                                            EditFilterBtn,
+                                                            DeleteFilterBtn,
+                                                            NewFilterBtn,
+                                                            RestoreFilterBtn,
+                                                            SearchBtn,
+                                                            ExitBtn,
+                                                            DupeTV}) {
+        control->setEnabled(false);
+    }
+    for (QMenu* menu : {FileMenu, OptionsMenu, HelpMenu}) {
+        menu->menuAction()->setEnabled(false);
+    }
+    AbortSearchBtn->setEnabled(true);
+    AbortRequested = false;
+    SearchInProgress = true;
+    SearchStartTime = WallClockNow();
+    if (DisableSSItem->isChecked()) {
+        EngageScreenSaverGuard();
+    }
+    YieldNow();
+}
+
+void TfrmMain::UnlockSearchControls() {
+    if (m_waitCursor) {
+        QApplication::restoreOverrideCursor();
+        m_waitCursor = false;
+    }
+    SearchBtn->show();
+    AbortSearchBtn->hide();
+    for (QWidget* control : std::initializer_list<QWidget*>{DirLB,
+                                                            RemoveDirBtn,
+                                                            ClearAllBtn,
+                                                            PathLB,
+                                                            PreviewImageCB,
+                                                            ScanHiddenCB,
+                                                            ScanSubFoldersCB,
+                                                            HideOptionsBtn,
+                                                            DepthEdit,
+                                                            MinSizeEdit,
+                                                            MinSizeCB,
+                                                            MaxSizeEdit,
+                                                            FCM,
+                                                            FilterSG,
+                                                            ClearAllFiltersBtn,
+                                                            SelectAllFiltersBtn,
+                                                            NewFilterBtn,
+                                                            RestoreFilterBtn,
+                                                            SearchBtn,
+                                                            ExitBtn,
+                                                            DupeTV}) {
+        control->setEnabled(true);
+    }
+    // FolderExcludeBtn, DateOptionsBtn, ExcludeFileMaskBtn and ExcludeFolderMaskBtn belong to the
+    // unlocked set too, but their dialogs do not exist yet: they stay disabled rather than offer a
+    // command that does nothing.
+    for (QMenu* menu : {FileMenu, OptionsMenu, HelpMenu}) {
+        menu->menuAction()->setEnabled(true);
+    }
+    EditFilterBtn->setEnabled(HasFilters());
+    DeleteFilterBtn->setEnabled(HasFilters());
+    AbortSearchBtn->setEnabled(false);
+    SearchInProgress = false;
+    if (m_screenSaverGuard) {
+        m_screenSaverGuard->Release();
+    }
+    YieldNow();
+}
+
+void TfrmMain::AbortSearchBtnClick() {
+    if (ViewResultsPanel->isVisible()) {
+        ViewResultsPanel->hide();
+    }
+    AbortRequested = true;
+    SearchInProgress = false;
+    // The screen saver may start again as soon as nothing counts as searching.
+    if (m_screenSaverGuard) {
+        m_screenSaverGuard->Release();
+    }
+    YieldNow();
+}
+
+void TfrmMain::UseScreenSaverGuard(std::unique_ptr<platform::ScreenSaverGuard> guard) {
+    if (m_screenSaverGuard) {
+        m_screenSaverGuard->Release();
+    }
+    m_screenSaverGuard = std::move(guard);
+}
+
+bool TfrmMain::ScreenSaverSuppressed() const {
+    return m_screenSaverGuard && m_screenSaverGuard->IsEngaged();
+}
+
+void TfrmMain::EngageScreenSaverGuard() {
+    if (!m_screenSaverGuard) {
+        m_screenSaverGuard = std::make_unique<platform::ScreenSaverGuard>();
+    }
+    // Without a screen-saver service there is nothing to keep off; the search runs regardless.
+    m_screenSaverGuard->Engage(QStringLiteral("A duplicate file search is running"));
+}
+
+void TfrmMain::SearchBtnClick() {
+    if (m_searchRunning) {
+        return;
+    }
+    m_searchRunning = true;
+
+    const QSize outer = frameGeometry().size();
+    InfoPanel->move((outer.width() - InfoPanel->width()) / 2,
+                    (outer.height() - InfoPanel->height()) / 2);
+    for (QLabel* counter :
+         {FoldersScannedLbl, FilesScannedLbl, FilesIgnoredLbl, FoldersIgnoredLbl}) {
+        counter->setText(QStringLiteral("0"));
+    }
+    InfoPanel->show();
+    InfoPanel->raise();
+    Step1Lbl->setText(QString::fromLatin1(engine::StepStateText(engine::StepState::InProgress)));
+    Step2Lbl->setText(QString::fromLatin1(engine::StepStateText(engine::StepState::Pending)));
+    Step3Lbl->setText(QString::fromLatin1(engine::StepStateText(engine::StepState::Pending)));
+
+    LockSearchControls();
+    m_dupeModel->Clear();
+
+    // Nothing that goes wrong below may leave the window locked: the error is shown once the
+    // controls are back.
+    std::optional<std::string> error;
+    bool nothingFound = false;
+    try {
+        const engine::SearchResult result = engine::RunSearch(
+            CurrentCriteria(), *m_searchHost,
+            m_searchFileSystem ? *m_searchFileSystem : platform::SystemFileSystem(),
+            platform::UserLocale());
+        m_searchHost->Flush();
+        if (result.outcome == engine::SearchOutcome::Failed) {
+            error = result.errorMessage;
+        } else if (result.outcome == engine::SearchOutcome::DuplicatesFound && !AbortRequested) {
+            m_dupeModel->SetBlockedRule(CurrentBlockedRule());
+            m_dupeModel->PopulateResultsTree(result.duplicates);
+        }
+        nothingFound = result.duplicates.empty();
+    } catch (const std::exception& failure) {
+        error = failure.what();
+    }
+
+    UnlockSearchControls();
+    SearchEndTime = WallClockNow();
+    const std::string elapsed = engine::ElapsedTimeText(SearchEndTime, SearchStartTime);
+
+    if (error) {
+        ShowProgressArea(false);
+        m_dupeModel->Clear();
+        SetStatusText(QString());
+        m_prompter->ShowError(*error);
+    } else if (AbortRequested) {
+        ShowProgressArea(false);
+        m_dupeModel->Clear();
+        SetStatusText(QString::fromLatin1(kScanAbortedText));
+    } else if (!nothingFound) {
+        ShowProgressArea(true);
+        // The results' status texts stay in panel 1; HideOptionsBtnClick installs it again.
+        m_hintLineInstalled = false;
+        SetStatusText(QString());
+        OptionsPanel->hide();
+        SearchResultsPanel->show();
+        YieldNow();
+        DupeTV->setFocus();
+    } else {
+        DirLB->setFocus();
+        m_prompter->Inform(std::string(kNothingFoundMessage) + "\r\n\r\n" + elapsed);
+    }
+    if (!error && !AbortRequested) {
+        if (const std::optional<std::string> text =
+                m_dupeModel->ShowResultStatistics(nothingFound, false, elapsed)) {
+            DupeInfoLbl->setText(QString::fromUtf8(*text));
+        }
+    }
+    YieldNow();
+
+    m_searchRunning = false;
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+}
+
+bool TfrmMain::FormCloseQuery() {
+    bool canClose = true;
+    if (SearchInProgress) {
+        canClose = m_prompter->Ask(kAbortAndExitQuestion);
+        if (canClose) {
+            YieldNow();
+            AbortSearchBtnClick();
+        }
+    }
+    YieldNow();
+    return canClose;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    if (m_searchRunning) {
+        // The search still runs below this event on the call stack and uses the window's
+        // controls and lists; the window closes as soon as it has wound down.
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 }  // namespace qm::app

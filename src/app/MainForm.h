@@ -9,6 +9,8 @@
 
 #include "app/StatusMarkup.h"
 #include "engine/SearchCriteria.h"
+#include "platform/FileDate.h"
+#include "results/BlockedFolderRule.h"
 #include "scope/FilterTable.h"
 #include "scope/ScopeList.h"
 #include "scope/SearchPathList.h"
@@ -29,17 +31,34 @@ class QTableWidget;
 class QTableWidgetItem;
 class QToolButton;
 class QTreeView;
+class QCloseEvent;
 
 namespace qm::foundation {
 class Prompter;
 class TextMeasurer;
 }  // namespace qm::foundation
 
+namespace qm::platform {
+class FileSystem;
+class ScreenSaverGuard;
+}  // namespace qm::platform
+
 namespace qm::app {
 
 class CheckableFolderModel;
+class DupeTreeMenus;
+class DupeTreeModel;
+class DupeTreeView;
 class MarkupStatusBar;
 class PathListBox;
+class SearchWindowHost;
+
+// The question asked when the window is closed during a search.
+inline constexpr const char* kAbortAndExitQuestion =
+    "There is a search in progress.  Do you wish to abort the search and exit Quillmere?";
+inline constexpr const char* kNothingFoundMessage =
+    "No duplicate files were found for the selected search criteria.";
+inline constexpr const char* kScanAbortedText = "<B>Scan aborted.</B>";
 
 // Left edges of two buttons centred side by side with a 10-pixel gap in a panel of panelWidth:
 // (W - a) div 2 - a div 2 - 5 and (W - b) div 2 + b div 2 + 5.
@@ -50,7 +69,8 @@ struct ButtonPairLefts {
 ButtonPairLefts CentredPairLefts(int panelWidth, int leftWidth, int rightWidth);
 
 // The main window: the options view (folder tree, search folder list, scan options, file-type
-// filters) and a place for the results view, the status bar with its hint line, and the menus.
+// filters), the results view (toolbar, statistics label, results tree), the status bar with its
+// hint line, the menus, and the search run that connects them.
 //
 // Named controls are public members and carry their name as objectName, so tests and the later
 // views reach them.
@@ -117,6 +137,33 @@ public:
     // Search state, shared with the search run.
     bool SearchInProgress = false;
     bool AbortRequested = false;
+    platform::FileTime SearchStartTime = 0;  // wall clock, taken when the controls are locked
+    platform::FileTime SearchEndTime = 0;    // taken after they are unlocked at the end
+
+    // ---- Search run ------------------------------------------------------------------------
+    // Puts the window into its searching state and back; see SearchBtnClick.
+    void LockSearchControls();
+    void UnlockSearchControls();
+    // The close query: true when the window may close. During a search it asks first and, on
+    // Yes, aborts the search.
+    bool FormCloseQuery();
+    // True from the start of SearchBtnClick until it returns, also while the search winds down
+    // after an abort.
+    bool SearchRunning() const { return m_searchRunning; }
+    // Where the search reports and yields; tests tune its yield interval and hook.
+    SearchWindowHost& SearchHost() const { return *m_searchHost; }
+    // The file system searches read; null (the default) means the system's.
+    void SetSearchFileSystem(platform::FileSystem* fileSystem) { m_searchFileSystem = fileSystem; }
+    // The guard that keeps the screen saver off during a search; by default one on the session
+    // bus, made when first needed.
+    void UseScreenSaverGuard(std::unique_ptr<platform::ScreenSaverGuard> guard);
+    bool ScreenSaverSuppressed() const;
+    // The blocked-folder rule of the current BlockedList and BlockedSubFolders.
+    results::BlockedFolderRule CurrentBlockedRule() const;
+
+    // ---- Results view ----------------------------------------------------------------------
+    DupeTreeModel* DupeModel() const { return m_dupeModel; }
+    DupeTreeMenus* DupeMenus() const { return m_dupeMenus; }
 
     // ---- Layout ----------------------------------------------------------------------------
     void FormResize();
@@ -197,13 +244,40 @@ public:
     QLabel* FoldersIgnoredLbl;
     QToolButton* InfoPanelCloseBtn;
 
+    // The results view: toolbar, statistics label, tree.
+    QWidget* TreeOptionsPanel;
+    QToolButton* ExpandNodesBtn;
+    QToolButton* CollapseNodesBtn;
+    QToolButton* MarkAllBtn;
+    QToolButton* UnMarkAllBtn;
+    QToolButton* ColorSettingsBtn;
+    QToolButton* GridToggleBtn;
+    QToolButton* HideOptionsBtn;
+    // Their commands (delete, move, open, explore, execute, preview) come later; the buttons
+    // exist and follow their enabling rules, but are not shown.
+    QToolButton* DeleteMarkedBtn;
+    QToolButton* MoveToFolderBtn;
+    QToolButton* OpenTargetBtn;
+    QToolButton* ExploreTargetBtn;
+    QToolButton* ExecuteBtn;
+    QToolButton* PreviewImageCB;
+    QLabel* DupeInfoLbl;
+    DupeTreeView* DupeTV;
+
     // Item index of FCM (0..4), -1 when no method is selected.
     int FCMItemIndex() const;
     void SetFCMItemIndex(int index);
 
 public slots:
-    // Runs one search; filled in by the search run. SearchBtn is not connected until then.
+    // Runs one search: locks the controls, runs walk, collection and comparison with the progress
+    // panel, fills the results tree, unlocks, and shows the results, the nothing-found message,
+    // the abort note or the error. Returns only when the search has wound down.
     void SearchBtnClick();
+    void AbortSearchBtnClick();
+    void HideOptionsBtnClick();
+    void ViewSearchResultsBtnClick();
+    void MarkAllBtnClick();
+    void UnMarkAllBtnClick();
 
     void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
     void RemoveDirBtnClick();
@@ -227,6 +301,7 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -237,6 +312,8 @@ private:
     QWidget* BuildFilterGroup();
     QWidget* BuildButtonsPanel();
     void BuildInfoPanel();
+    void BuildResultsView();
+    void EngageScreenSaverGuard();
     void FormCreate();
     void FormShow();
     void PlacePathButtons();
@@ -265,6 +342,15 @@ private:
     scope::ScopeList m_blockedList;
     scope::ScopeList m_excludeFileMasks;
     scope::ScopeList m_excludeFolderMasks;
+
+    DupeTreeModel* m_dupeModel = nullptr;
+    DupeTreeMenus* m_dupeMenus = nullptr;
+    std::unique_ptr<SearchWindowHost> m_searchHost;
+    platform::FileSystem* m_searchFileSystem = nullptr;
+    std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
+    bool m_searchRunning = false;
+    bool m_closePending = false;
+    bool m_waitCursor = false;
 
     bool m_firstShowPending = true;
     bool m_hintLineInstalled = false;
