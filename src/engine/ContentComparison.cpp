@@ -49,6 +49,33 @@ std::uint32_t Crc(const char* data, std::size_t length, std::uint32_t reg = 0) {
     return reg;
 }
 
+unsigned WorkerCount(const ReadOptions& options, std::size_t tasks) {
+    unsigned workers = options.workerThreads;
+    // Reading overlaps waiting for the disk with comparing: a few more threads than cores pay.
+    if (workers == 0) {
+        workers = std::clamp(2 * std::thread::hardware_concurrency(), 2u, 4u);
+    }
+    return static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(tasks, 1)));
+}
+
+// A reusable buffer that is never zeroed: every byte used is read into it first.
+class RawBuffer {
+public:
+    char* Reserve(std::size_t length) {
+        if (m_size < length) {
+            m_data.reset();
+            m_data.reset(new char[length]);
+            m_size = length;
+        }
+        return m_data.get();
+    }
+    char* Data() const { return m_data.get(); }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+};
+
 // The outcome of comparing one candidate group.
 struct GroupOutcome {
     struct Class {
@@ -56,7 +83,7 @@ struct GroupOutcome {
         std::uint32_t checksum = 0;
     };
     std::vector<Class> classes;
-    std::vector<bool> unreadable;
+    std::vector<char> unreadable;  // one flag per file; helper threads write their own flags
     bool aborted = false;
     std::exception_ptr error;
 };
@@ -65,9 +92,9 @@ struct GroupOutcome {
 // thread; it keeps its buffers between groups.
 class GroupComparer {
 public:
-    GroupComparer(platform::FileSystem& fileSystem, const ReadOptions& options,
-                  const std::atomic<bool>& stop)
-        : m_fileSystem(fileSystem), m_options(options), m_stop(stop) {}
+    GroupComparer(platform::FileSystem& fileSystem, platform::FileSystem::FolderCache* folders,
+                  const ReadOptions& options, const std::atomic<bool>& stop)
+        : m_fileSystem(fileSystem), m_folders(folders), m_options(options), m_stop(stop) {}
 
     GroupOutcome Compare(const CandidateGroup& group);
 
@@ -81,12 +108,18 @@ private:
     bool Stopped() const { return m_stop.load(std::memory_order_relaxed); }
     void Fail(std::size_t index) {
         m_members[index].file.reset();
-        m_outcome.unreadable[index] = true;
+        m_outcome.unreadable[index] = 1;
     }
     bool OpenAt(std::size_t index, std::int64_t offset);
     bool Skip(platform::ReadableFile& file, std::int64_t bytes);
     void CompareEmpty();
     void CompareHeads();
+    // Reads the head block of the files begin..end-1 (into m_heads when keepHeads, else through
+    // scratch), keeping at most keepOpen of them open. Touches only those files' state, so
+    // several threads may read disjoint ranges of one group at once.
+    void ReadHeads(std::size_t begin, std::size_t end, std::size_t head, bool keepHeads,
+                   std::size_t keepOpen, std::vector<std::uint32_t>& headCrc,
+                   std::vector<char>& headRead, RawBuffer& scratch);
     void CompareRest(const std::vector<std::size_t>& part, std::int64_t offset, std::uint32_t crc);
     // Reads members from offset to the end side by side and splits them where bytes diverge.
     // With keepSingletons a file that matches no other is still read to the end (its
@@ -99,14 +132,11 @@ private:
         if (m_buffers.size() <= slot) {
             m_buffers.resize(slot + 1);
         }
-        std::vector<char>& buffer = m_buffers[slot];
-        if (buffer.size() < length) {
-            buffer.resize(length);
-        }
-        return buffer.data();
+        return m_buffers[slot].Reserve(length);
     }
 
     platform::FileSystem& m_fileSystem;
+    platform::FileSystem::FolderCache* m_folders;
     const ReadOptions& m_options;
     const std::atomic<bool>& m_stop;
 
@@ -114,8 +144,9 @@ private:
     std::int64_t m_size = 0;
     std::vector<Member> m_members;
     GroupOutcome m_outcome;
-    std::vector<std::vector<char>> m_buffers;
-    std::vector<char> m_heads;
+    std::vector<RawBuffer> m_buffers;
+    RawBuffer m_heads;
+    RawBuffer m_scratch;
 };
 
 bool GroupComparer::Skip(platform::ReadableFile& file, std::int64_t bytes) {
@@ -136,8 +167,8 @@ bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
         return true;
     }
     member.file.reset();
-    const ScanEntry& entry = m_group->files[index];
-    auto file = m_fileSystem.OpenForRead(entry.path);
+    const ScanEntry& entry = *m_group->files[index];
+    auto file = m_fileSystem.OpenForReadCached(entry.path, m_folders);
     if (!file) {
         return false;
     }
@@ -156,9 +187,9 @@ bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
 
 GroupOutcome GroupComparer::Compare(const CandidateGroup& group) {
     m_group = &group;
-    m_size = group.files.empty() ? 0 : group.files.front().size;
+    m_size = group.files.empty() ? 0 : group.files.front()->size;
     m_outcome = GroupOutcome{};
-    m_outcome.unreadable.assign(group.files.size(), false);
+    m_outcome.unreadable.assign(group.files.size(), 0);
     m_members.clear();
     m_members.resize(group.files.size());
     try {
@@ -184,15 +215,44 @@ void GroupComparer::CompareEmpty() {
     // Empty files are equal without being opened; a vanished or refilled one is left out.
     Class empty;
     for (std::size_t i = 0; i < m_group->files.size(); ++i) {
-        const platform::FileFacts facts = m_fileSystem.Stat(m_group->files[i].path);
+        const platform::FileFacts facts = m_fileSystem.Stat(m_group->files[i]->path);
         if (facts.exists && facts.kind == platform::EntryKind::RegularFile && facts.size == 0) {
             empty.members.push_back(i);
         } else {
-            m_outcome.unreadable[i] = true;
+            m_outcome.unreadable[i] = 1;
         }
     }
     if (empty.members.size() >= 2) {
         m_outcome.classes.push_back(std::move(empty));
+    }
+}
+
+void GroupComparer::ReadHeads(std::size_t begin, std::size_t end, std::size_t head, bool keepHeads,
+                              std::size_t keepOpen, std::vector<std::uint32_t>& headCrc,
+                              std::vector<char>& headRead, RawBuffer& scratch) {
+    std::size_t keptOpen = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (Stopped()) {
+            return;
+        }
+        if (!OpenAt(i, 0)) {
+            Fail(i);
+            continue;
+        }
+        char* bytes = keepHeads ? m_heads.Data() + i * head : scratch.Reserve(head);
+        if (ReadFully(*m_members[i].file, bytes, head) != static_cast<std::int64_t>(head)) {
+            Fail(i);
+            continue;
+        }
+        m_members[i].position = static_cast<std::int64_t>(head);
+        headCrc[i] = Crc(bytes, head);
+        headRead[i] = 1;
+        // Files stay open for the rest of their reading while the open-file budget allows.
+        if (keepHeads && m_size > static_cast<std::int64_t>(head) && keptOpen < keepOpen) {
+            ++keptOpen;
+        } else {
+            m_members[i].file.reset();
+        }
     }
 }
 
@@ -202,33 +262,58 @@ void GroupComparer::CompareHeads() {
         std::min<std::int64_t>(m_size, std::max<std::size_t>(m_options.headBytes, 1)));
     const bool keepHeads = count * head <= m_options.headMemoryBytes;
     if (keepHeads) {
-        m_heads.resize(count * head);
+        m_heads.Reserve(count * head);
     }
     std::vector<std::uint32_t> headCrc(count, 0);
+    std::vector<char> headRead(count, 0);
+
+    // Most files of a large group end with their head block: opening and reading those is the
+    // bulk of the work, so it is shared out (each thread its own range, flags and buffers).
+    const std::size_t threads = count >= std::max<std::size_t>(m_options.parallelHeadFiles, 2)
+                                    ? WorkerCount(m_options, count)
+                                    : 1;
+    const std::size_t keepOpen = m_options.maxOpenFiles / threads;
+    if (threads <= 1) {
+        ReadHeads(0, count, head, keepHeads, keepOpen, headCrc, headRead, m_scratch);
+    } else {
+        std::vector<std::thread> helpers;
+        std::vector<std::exception_ptr> errors(threads);
+        std::vector<RawBuffer> scratch(threads);
+        auto range = [&](std::size_t part) {
+            try {
+                ReadHeads(count * part / threads, count * (part + 1) / threads, head, keepHeads,
+                          keepOpen, headCrc, headRead, scratch[part]);
+            } catch (...) {
+                errors[part] = std::current_exception();
+            }
+        };
+        {
+            struct Joiner {
+                std::vector<std::thread>& threads;
+                ~Joiner() {
+                    for (std::thread& thread : threads) {
+                        thread.join();
+                    }
+                }
+            } joiner{helpers};
+            for (std::size_t part = 1; part < threads; ++part) {
+                helpers.emplace_back(range, part);
+            }
+            range(0);
+        }
+        for (const std::exception_ptr& error : errors) {
+            if (error) {
+                std::rethrow_exception(error);
+            }
+        }
+    }
+    if (Stopped()) {
+        return;
+    }
     std::vector<std::size_t> readable;
-    std::size_t keptOpen = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (Stopped()) {
-            return;
-        }
-        if (!OpenAt(i, 0)) {
-            Fail(i);
-            continue;
-        }
-        char* bytes = keepHeads ? m_heads.data() + i * head : Buffer(0, head);
-        if (ReadFully(*m_members[i].file, bytes, head) != static_cast<std::int64_t>(head)) {
-            Fail(i);
-            continue;
-        }
-        m_members[i].position = static_cast<std::int64_t>(head);
-        headCrc[i] = Crc(bytes, head);
-        readable.push_back(i);
-        // Files stay open for the rest of their reading while the open-file budget allows.
-        if (keepHeads && m_size > static_cast<std::int64_t>(head) &&
-            keptOpen < m_options.maxOpenFiles) {
-            ++keptOpen;
-        } else {
-            m_members[i].file.reset();
+        if (headRead[i] != 0) {
+            readable.push_back(i);
         }
     }
 
@@ -247,8 +332,8 @@ void GroupComparer::CompareHeads() {
             bool placed = false;
             if (keepHeads) {
                 for (std::size_t p = firstPart; p < parts.size() && !placed; ++p) {
-                    if (std::memcmp(m_heads.data() + parts[p].front() * head,
-                                    m_heads.data() + index * head, head) == 0) {
+                    if (std::memcmp(m_heads.Data() + parts[p].front() * head,
+                                    m_heads.Data() + index * head, head) == 0) {
                         parts[p].push_back(index);
                         placed = true;
                     }
@@ -345,7 +430,7 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
         if (Stopped()) {
             return false;
         }
-        if (m_outcome.unreadable[index]) {
+        if (m_outcome.unreadable[index] != 0) {
             continue;
         }
         if (OpenAt(index, offset)) {
@@ -386,7 +471,7 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
                 m_members[index].position += static_cast<std::int64_t>(length);
                 bool placed = false;
                 for (Split& split : splits) {
-                    if (std::memcmp(m_buffers[split.slot].data(), bytes, length) == 0) {
+                    if (std::memcmp(m_buffers[split.slot].Data(), bytes, length) == 0) {
                         split.members.push_back(index);
                         placed = true;
                         break;
@@ -402,7 +487,7 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
                     continue;
                 }
                 next.push_back({std::move(split.members),
-                                Crc(m_buffers[split.slot].data(), length, part.crc)});
+                                Crc(m_buffers[split.slot].Data(), length, part.crc)});
             }
         }
         parts = std::move(next);
@@ -443,43 +528,46 @@ bool GroupComparer::FilesEqual(std::size_t a, std::size_t b, std::int64_t offset
     return equal;
 }
 
-unsigned WorkerCount(const ReadOptions& options, std::size_t groups) {
-    unsigned workers = options.workerThreads;
-    // Reading overlaps waiting for the disk with comparing: a few more threads than cores pay.
-    if (workers == 0) {
-        workers = std::clamp(2 * std::thread::hardware_concurrency(), 2u, 4u);
-    }
-    return static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(groups, 1)));
-}
-
-// Candidate groups of equal size (and, with byName, equal Name key) with at least two files.
+// Candidate groups of equal size (and, with byName, equal Name key) with at least two files,
+// pointing into list.
 std::vector<CandidateGroup> MakeGroups(const ScanList& list, bool byName) {
     std::vector<CandidateGroup> groups;
-    std::vector<std::string> names(list.size());
+    std::vector<std::string> names;
     if (byName) {
+        names.resize(list.size());
         for (std::size_t i = 0; i < list.size(); ++i) {
             names[i] = NameKey(list[i].path);
         }
     }
+    auto sameName = [&](std::size_t a, std::size_t b) { return !byName || names[a] == names[b]; };
     std::vector<std::size_t> order(list.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (list[a].size != list[b].size) {
-            return list[a].size < list[b].size;
-        }
-        return names[a] < names[b];
-    });
+    const bool sizeOrdered =
+        std::is_sorted(list.begin(), list.end(),
+                       [](const ScanEntry& a, const ScanEntry& b) { return a.size < b.size; });
+    // After KeepSizeNeighbours the list is in size order already.
+    if (byName || !sizeOrdered) {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            if (list[a].size != list[b].size) {
+                return list[a].size < list[b].size;
+            }
+            return byName && names[a] < names[b];
+        });
+    }
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin + 1;
         while (end < order.size() && list[order[end]].size == list[order[begin]].size &&
-               names[order[end]] == names[order[begin]]) {
+               sameName(order[end], order[begin])) {
             ++end;
         }
         if (end - begin >= 2) {
             CandidateGroup group;
-            group.nameKey = names[order[begin]];
+            if (byName) {
+                group.nameKey = names[order[begin]];
+            }
+            group.files.reserve(end - begin);
             for (std::size_t i = begin; i < end; ++i) {
-                group.files.push_back(list[order[i]]);
+                group.files.push_back(&list[order[i]]);
             }
             groups.push_back(std::move(group));
         }
@@ -488,16 +576,95 @@ std::vector<CandidateGroup> MakeGroups(const ScanList& list, bool byName) {
     return groups;
 }
 
-void BuildDuplicateList(const ChecksumResult& result, Method method, DuplicateList& duplicates,
-                        ContentContext& context) {
+// The files of result's sets, copied out of the list so that it can be compacted before the
+// duplicate list is built.
+std::vector<SetMember> SetMembers(const ChecksumResult& result) {
+    std::size_t count = 0;
+    for (const ContentSet& contentSet : result.sets) {
+        count += contentSet.files.size();
+    }
     std::vector<SetMember> members;
+    members.reserve(count);
     for (std::size_t set = 0; set < result.sets.size(); ++set) {
         const ContentSet& contentSet = result.sets[set];
-        for (const ScanEntry& file : contentSet.files) {
-            members.push_back({file, set, contentSet.nameKey, contentSet.checksum});
+        for (const ScanEntry* file : contentSet.files) {
+            members.push_back({*file, set, contentSet.nameKey, contentSet.checksum});
         }
     }
-    NumberGroups(PairNeighbours(members, method, context.locale), duplicates, context.host);
+    return members;
+}
+
+void BuildDuplicateList(std::vector<SetMember> members, Method method, DuplicateList& duplicates,
+                        ContentContext& context) {
+    std::vector<PairedEntry> lines = PairNeighbours(members, method, context.locale);
+    std::vector<SetMember>().swap(members);  // the lines hold their own copies
+    NumberGroups(std::move(lines), duplicates, context.host);
+}
+
+// Leaves list holding the entries of readFiles (pointers into it), in that order, moving them
+// in place when that order is the list's own.
+void KeepReadFiles(ScanList& list, const std::vector<const ScanEntry*>& readFiles) {
+    bool inListOrder = true;
+    for (std::size_t k = 1; k < readFiles.size() && inListOrder; ++k) {
+        inListOrder = readFiles[k - 1] < readFiles[k];
+    }
+    if (inListOrder) {
+        std::size_t out = 0;
+        for (const ScanEntry* file : readFiles) {
+            const auto index = static_cast<std::size_t>(file - list.data());
+            if (index != out) {
+                list[out] = std::move(list[index]);
+            }
+            ++out;
+        }
+        list.resize(out);
+        return;
+    }
+    ScanList kept;
+    kept.reserve(readFiles.size());
+    for (const ScanEntry* file : readFiles) {
+        kept.push_back(std::move(list[static_cast<std::size_t>(file - list.data())]));
+    }
+    list = std::move(kept);
+}
+
+// A group's files may be in listing order, and which of its files fails first decides the
+// error the user sees. Whether the group fails does not depend on the order (every file is
+// opened and its head read), so the failing group is read once more, alone, in path order,
+// as a list sorted by SortScanList would have it, to report that run's error. error is kept
+// when the second reading does not fail.
+std::exception_ptr ErrorInPathOrder(const CandidateGroup& group, ContentContext& context,
+                                    platform::FileSystem::FolderCache* folders,
+                                    std::exception_ptr error) {
+    std::vector<std::string> keys(group.files.size());
+    std::vector<std::size_t> order(group.files.size());
+    for (std::size_t i = 0; i < group.files.size(); ++i) {
+        keys[i] = context.locale.SortKey(group.files[i]->path);
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+        const ScanEntry& a = *group.files[x];
+        const ScanEntry& b = *group.files[y];
+        if (int c = keys[x].compare(keys[y])) {
+            return c < 0;
+        }
+        if (a.lastWrite != b.lastWrite) {
+            return a.lastWrite < b.lastWrite;
+        }
+        if (int c = a.path.compare(b.path)) {
+            return c < 0;
+        }
+        return x < y;
+    });
+    CandidateGroup sorted;
+    sorted.nameKey = group.nameKey;
+    for (std::size_t i : order) {
+        sorted.files.push_back(group.files[i]);
+    }
+    const std::atomic<bool> neverStop{false};
+    GroupComparer comparer(context.fileSystem, folders, context.options, neverStop);
+    GroupOutcome outcome = comparer.Compare(sorted);
+    return outcome.error ? outcome.error : error;
 }
 
 }  // namespace
@@ -515,26 +682,37 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
     for (const CandidateGroup& group : groups) {
         total += std::int64_t(group.files.size());
     }
+    result.readFiles.reserve(static_cast<std::size_t>(total));
 
     std::vector<std::optional<GroupOutcome>> outcomes(groups.size());
+    // Outlives the workers (declared before the joiner).
+    const std::unique_ptr<platform::FileSystem::FolderCache> folders =
+        groups.empty() ? nullptr : context.fileSystem.NewFolderCache();
     std::mutex mutex;
     std::condition_variable ready;
+    std::size_t awaited = SIZE_MAX;  // the group the calling thread waits for; under mutex
     std::atomic<std::size_t> nextGroup{0};
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
     auto work = [&] {
-        GroupComparer comparer(context.fileSystem, context.options, stop);
+        GroupComparer comparer(context.fileSystem, folders.get(), context.options, stop);
         for (;;) {
             const std::size_t index = nextGroup.fetch_add(1);
             if (index >= groups.size() || stop.load()) {
                 return;
             }
             GroupOutcome outcome = comparer.Compare(groups[index]);
+            bool wake = false;
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 outcomes[index] = std::move(outcome);
+                wake = index == awaited;
             }
-            ready.notify_all();
+            // Only the calling thread waits, and only for one group: a wake-up for any other
+            // would be a wasted context switch.
+            if (wake) {
+                ready.notify_one();
+            }
         }
     };
     struct Joiner {
@@ -559,6 +737,7 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
     bool aborted = false;
     for (std::size_t index = 0; index < groups.size() && !aborted; ++index) {
         std::unique_lock<std::mutex> lock(mutex);
+        awaited = index;
         while (!outcomes[index]) {
             if (!ready.wait_for(lock, kHostPollInterval,
                                 [&] { return outcomes[index].has_value(); })) {
@@ -574,12 +753,14 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
         if (aborted) {
             break;
         }
+        awaited = SIZE_MAX;
         GroupOutcome outcome = std::move(*outcomes[index]);
         outcomes[index].reset();
         lock.unlock();
         if (outcome.error) {
             stop = true;
-            std::rethrow_exception(outcome.error);
+            std::rethrow_exception(
+                ErrorInPathOrder(groups[index], context, folders.get(), outcome.error));
         }
         if (outcome.aborted) {
             aborted = true;
@@ -589,7 +770,7 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
         const CandidateGroup& group = groups[index];
         std::int64_t unreadable = 0;
         for (std::size_t i = 0; i < group.files.size(); ++i) {
-            if (outcome.unreadable[i]) {
+            if (outcome.unreadable[i] != 0) {
                 ++unreadable;
             } else {
                 result.readFiles.push_back(group.files[i]);
@@ -633,13 +814,28 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
     return result;
 }
 
+namespace {
+
+// What both content methods share after their own first steps: compares the groups, leaves
+// scanList holding the files read and builds the duplicate list.
+void CompareAndList(ScanList& scanList, bool byName, Method method, DuplicateList& duplicates,
+                    ContentContext& context) {
+    std::vector<SetMember> members;
+    {
+        ChecksumResult result = AddChecksums(MakeGroups(scanList, byName), context);
+        members = SetMembers(result);
+        KeepReadFiles(scanList, result.readFiles);
+    }
+    BuildDuplicateList(std::move(members), method, duplicates, context);
+}
+
+}  // namespace
+
 void FindContentDuplicates(ScanList& scanList, DuplicateList& duplicates, ContentContext& context) {
     context.host.SetStatusText("Removing different file sizes.");
     context.host.Yield();
-    KeepSizeNeighbours(scanList);
-    ChecksumResult result = AddChecksums(MakeGroups(scanList, false), context);
-    scanList = std::move(result.readFiles);
-    BuildDuplicateList(result, Method::ContentsOnly, duplicates, context);
+    KeepSizeNeighbours(scanList, context.locale);
+    CompareAndList(scanList, false, Method::ContentsOnly, duplicates, context);
 }
 
 void FindContentAndNameDuplicates(ScanList& scanList, DuplicateList& duplicates,
@@ -647,10 +843,8 @@ void FindContentAndNameDuplicates(ScanList& scanList, DuplicateList& duplicates,
     context.host.ShowProgress(false);
     context.host.SetStatusText("Building list of duplicate files.");
     context.host.Yield();
-    KeepSizeNeighbours(scanList);
-    ChecksumResult result = AddChecksums(MakeGroups(scanList, true), context);
-    scanList = std::move(result.readFiles);
-    BuildDuplicateList(result, Method::ContentsAndName, duplicates, context);
+    KeepSizeNeighbours(scanList, context.locale);
+    CompareAndList(scanList, true, Method::ContentsAndName, duplicates, context);
     context.host.ShowProgress(false);
     context.host.Yield();
 }

@@ -27,6 +27,8 @@ namespace qm::engine {
 // How the files are read. The defaults are what a search uses.
 struct ReadOptions {
     unsigned workerThreads = 0;  // threads reading size groups in parallel; 0: 2..4 by the CPUs
+    // A group of at least this many files has its head blocks read by several of those threads.
+    std::size_t parallelHeadFiles = 256;
     std::size_t headBytes = 4096;
     // Memory for the head blocks of one size group; a larger group is compared from byte 0.
     std::size_t headMemoryBytes = 32u << 20;
@@ -49,21 +51,24 @@ struct ContentContext {
 
 // A group of candidate files that must agree in content to be duplicates: one size, and for
 // "Contents And Name" one Name key.
+// The entries are not copied: files point into the ScanList the groups were made from, which
+// must outlive them and stay unchanged meanwhile.
 struct CandidateGroup {
-    std::vector<ScanEntry> files;  // distinct files (RemoveRepeatedFiles), all of one size
-    std::string nameKey;           // "Contents And Name" only
+    std::vector<const ScanEntry*> files;  // distinct files (RemoveRepeatedFiles), of one size
+    std::string nameKey;                  // "Contents And Name" only
 };
 
 // The files of one group that proved byte-identical.
 struct ContentSet {
-    std::vector<ScanEntry> files;  // at least two, in the order of the group
-    std::uint32_t checksum = 0;    // CRC-32 of the whole content
+    std::vector<const ScanEntry*> files;  // at least two, in the order of the group
+    std::uint32_t checksum = 0;           // CRC-32 of the whole content
     std::string nameKey;
 };
 
 struct ChecksumResult {
     std::vector<ContentSet> sets;  // ordered by group, then by each set's first file
-    ScanList readFiles;  // every file of the groups handled, in group order, unreadable ones out
+    // Every file of the groups handled, in group order, unreadable ones out.
+    std::vector<const ScanEntry*> readFiles;
     std::int64_t unreadable = 0;
     bool aborted = false;  // the host asked to stop: only the groups done before are in
 };
@@ -77,6 +82,8 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
 
 // "Contents Only": files of equal size and equal bytes. duplicates is replaced; scanList is left
 // holding the candidate files that were read (after an abort: those done before the stop).
+// scanList may be in SortScanList's order or in size order only (ScanOrder::BySize): the
+// duplicate list is the same, as the path order is made here for the files in sets only.
 void FindContentDuplicates(ScanList& scanList, DuplicateList& duplicates, ContentContext& context);
 
 // "Contents And Name": files of equal size, equal Name key and equal bytes.

@@ -4,6 +4,7 @@
 #include <numeric>
 #include <optional>
 
+#include "engine/Grouping.h"
 #include "foundation/Globals.h"
 
 namespace qm::engine {
@@ -47,8 +48,7 @@ bool MatchesListingPattern(std::string_view name, std::string_view mask) {
 void SortScanList(ScanList& list, const platform::Locale& locale) {
     // Sizes first; the path collation is only needed inside runs of equal size, so sort keys
     // are made just for those entries (most sizes are unique in a real tree).
-    std::stable_sort(list.begin(), list.end(),
-                     [](const ScanEntry& a, const ScanEntry& b) { return a.size < b.size; });
+    StableSortBySize(list);
     std::vector<std::string> keys;
     std::vector<std::size_t> order;
     ScanList run;
@@ -91,7 +91,7 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
 
 void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, SearchHost& host,
                   platform::FileSystem& fileSystem, const platform::Locale& locale, ScanList& out,
-                  std::int64_t* ignoredFiles) {
+                  std::int64_t* ignoredFiles, ScanOrder order) {
     out.clear();
     host.ShowProgress(true);
     std::int64_t ignored = 0;
@@ -179,7 +179,11 @@ void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, Sea
         host.Yield();
     }
 
-    SortScanList(out, locale);
+    if (order == ScanOrder::Collated) {
+        SortScanList(out, locale);
+    } else {
+        StableSortBySize(out);
+    }
     host.SetProgressDecorations(false);
     host.SetProgress(0);
     host.SetCounter(Counter::FilesIgnored, ignored);

@@ -27,6 +27,14 @@ bool MatchesListingPattern(std::string_view name, std::string_view mask);
 // side.
 void SortScanList(ScanList& list, const platform::Locale& locale);
 
+// The order CollectFiles leaves its list in.
+enum class ScanOrder : std::uint8_t {
+    Collated,  // SortScanList's order
+    // Size ascending, listing order within a size. For the content methods, which need the
+    // path order only for the few files they report and make it there.
+    BySize,
+};
+
 // The second stage of a search: lists every folder of the FolderList and turns each file that
 // matches a file mask of criteria.fileMaskText and passes the scope rules into a ScanEntry.
 //
@@ -42,10 +50,10 @@ void SortScanList(ScanList& list, const platform::Locale& locale);
 // Reports "<B>Scanning File:</B> " + path per handled file, FilesScanned (entries so far) and
 // FilesIgnored, and the percentage of folders done; yields after each folder. An abort request
 // stops before the next mask and after the current folder; out then holds what was gathered.
-// out is replaced and ends sorted as SortScanList says; ignoredFiles, when given, receives the
-// ignored count.
+// out is replaced and ends in order (SortScanList's by default); ignoredFiles, when given,
+// receives the ignored count.
 void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, SearchHost& host,
                   platform::FileSystem& fileSystem, const platform::Locale& locale, ScanList& out,
-                  std::int64_t* ignoredFiles = nullptr);
+                  std::int64_t* ignoredFiles = nullptr, ScanOrder order = ScanOrder::Collated);
 
 }  // namespace qm::engine

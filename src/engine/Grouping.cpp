@@ -67,39 +67,143 @@ bool IsContentMethod(Method method) {
 
 }  // namespace
 
-void RemoveRepeatedFiles(ScanList& list) {
+namespace {
+
+// Marks every entry that shares its key with another entry. hash gives a 64-bit hash of entry
+// i's key, equal(i, j) compares keys exactly, use(i) says whether entry i has a key at all. An
+// open-addressing table of indices: no allocation per entry, unlike a node-based set.
+template <typename Hash, typename Equal, typename Use>
+void MarkShared(std::size_t count, Hash hash, Equal equal, Use use, std::vector<char>& shared) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * count) {
+        capacity <<= 1;
+    }
+    struct Slot {
+        std::uint32_t index = UINT32_MAX;
+        std::uint32_t tag = 0;
+    };
+    std::vector<Slot> slots(capacity);
+    const std::size_t mask = capacity - 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!use(i)) {
+            continue;
+        }
+        const std::uint64_t h = hash(i);
+        const auto tag = static_cast<std::uint32_t>(h >> 32);
+        for (std::size_t at = static_cast<std::size_t>(h) & mask;; at = (at + 1) & mask) {
+            Slot& slot = slots[at];
+            if (slot.index == UINT32_MAX) {
+                slot.index = static_cast<std::uint32_t>(i);
+                slot.tag = tag;
+                break;
+            }
+            if (slot.tag == tag && equal(slot.index, i)) {
+                shared[slot.index] = 1;
+                shared[i] = 1;
+                break;
+            }
+        }
+    }
+}
+
+std::uint64_t MixId(const platform::FileId& id) {
+    std::uint64_t h = id.inode * 0x9E3779B97F4A7C15ull ^ (id.device + 0x632BE59BD9B4E019ull);
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 29;
+    return h;
+}
+
+// The entries that share a path or a known file id with another entry, ascending. Only these can
+// be dropped as repeats, and only by each other.
+std::vector<std::size_t> EntriesSharingAFile(const ScanList& list) {
+    std::vector<std::size_t> result;
+    const std::size_t count = list.size();
+    if (count < 2) {
+        return result;
+    }
+    std::vector<char> shared(count, 0);
+    MarkShared(
+        count, [&](std::size_t i) { return MixId(list[i].id); },
+        [&](std::size_t a, std::size_t b) { return list[a].id == list[b].id; },
+        [&](std::size_t i) { return KnownId(list[i].id); }, shared);
+    MarkShared(
+        count,
+        [&](std::size_t i) {
+            const std::uint64_t h = std::hash<std::string_view>{}(list[i].path);
+            return h ^ (h >> 29) * 0x94D049BB133111EBull;
+        },
+        [&](std::size_t a, std::size_t b) { return list[a].path == list[b].path; },
+        [](std::size_t) { return true; }, shared);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (shared[i] != 0) {
+            result.push_back(i);
+        }
+    }
+    return result;
+}
+
+// Drops the entries of list that repeat an earlier one of candidates (indices, in the order in
+// which they count as earlier): the first entry of a path or id stays.
+void DropRepeats(ScanList& list, const std::vector<std::size_t>& candidates) {
     std::unordered_set<std::string_view> paths;
     std::unordered_set<platform::FileId, FileIdHash> ids;
-    paths.reserve(list.size());
-    ids.reserve(list.size());
-    std::vector<bool> keep(list.size(), false);
+    std::vector<char> drop(list.size(), 0);
     bool anyDropped = false;
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t i : candidates) {
         const ScanEntry& entry = list[i];
         const bool newPath = paths.insert(entry.path).second;
         const bool newId = !KnownId(entry.id) || ids.insert(entry.id).second;
-        keep[i] = newPath && newId;
-        anyDropped = anyDropped || !keep[i];
+        if (!newPath || !newId) {
+            drop[i] = 1;
+            anyDropped = true;
+        }
     }
     if (!anyDropped) {
         return;
     }
     paths.clear();  // its views point into the entries about to move
-    ScanList kept;
-    kept.reserve(list.size());
+    std::size_t out = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (keep[i]) {
-            kept.push_back(std::move(list[i]));
+        if (drop[i] == 0) {
+            if (out != i) {
+                list[out] = std::move(list[i]);
+            }
+            ++out;
         }
     }
-    list = std::move(kept);
+    list.resize(out);
 }
 
-void KeepSizeNeighbours(ScanList& list) {
-    RemoveRepeatedFiles(list);
-    std::stable_sort(list.begin(), list.end(),
-                     [](const ScanEntry& a, const ScanEntry& b) { return a.size < b.size; });
-    ScanList kept;
+// Moves list's entries so that entry order[k] ends at position k.
+void ApplyOrder(ScanList& list, const std::vector<std::uint32_t>& order) {
+    std::vector<char> placed(list.size(), 0);
+    for (std::size_t start = 0; start < list.size(); ++start) {
+        if (placed[start] != 0 || order[start] == start) {
+            placed[start] = 1;
+            continue;
+        }
+        ScanEntry held = std::move(list[start]);
+        std::size_t at = start;
+        for (;;) {
+            placed[at] = 1;
+            const std::size_t from = order[at];
+            if (from == start) {
+                list[at] = std::move(held);
+                break;
+            }
+            list[at] = std::move(list[from]);
+            at = from;
+        }
+    }
+}
+
+void KeepSharedSizes(ScanList& list) {
+    if (!std::is_sorted(list.begin(), list.end(),
+                        [](const ScanEntry& a, const ScanEntry& b) { return a.size < b.size; })) {
+        StableSortBySize(list);
+    }
+    std::size_t out = 0;
     std::size_t begin = 0;
     while (begin < list.size()) {
         std::size_t end = begin + 1;
@@ -107,13 +211,83 @@ void KeepSizeNeighbours(ScanList& list) {
             ++end;
         }
         if (end - begin >= 2) {
-            for (std::size_t i = begin; i < end; ++i) {
-                kept.push_back(std::move(list[i]));
+            for (std::size_t i = begin; i < end; ++i, ++out) {
+                if (out != i) {
+                    list[out] = std::move(list[i]);
+                }
             }
         }
         begin = end;
     }
-    list = std::move(kept);
+    list.resize(out);
+}
+
+}  // namespace
+
+void RemoveRepeatedFiles(ScanList& list) {
+    DropRepeats(list, EntriesSharingAFile(list));
+}
+
+void RemoveRepeatedFiles(ScanList& list, const platform::Locale& locale) {
+    std::vector<std::size_t> candidates = EntriesSharingAFile(list);
+    if (candidates.empty()) {
+        return;
+    }
+    // SortScanList's order among the few entries that compete.
+    std::vector<std::string> keys(candidates.size());
+    std::vector<std::size_t> positions(candidates.size());
+    for (std::size_t p = 0; p < candidates.size(); ++p) {
+        keys[p] = locale.SortKey(list[candidates[p]].path);
+        positions[p] = p;
+    }
+    std::sort(positions.begin(), positions.end(), [&](std::size_t x, std::size_t y) {
+        const ScanEntry& a = list[candidates[x]];
+        const ScanEntry& b = list[candidates[y]];
+        if (a.size != b.size) {
+            return a.size < b.size;
+        }
+        if (int c = keys[x].compare(keys[y])) {
+            return c < 0;
+        }
+        if (a.lastWrite != b.lastWrite) {
+            return a.lastWrite < b.lastWrite;
+        }
+        if (int c = a.path.compare(b.path)) {
+            return c < 0;
+        }
+        return x < y;
+    });
+    std::vector<std::size_t> ordered(candidates.size());
+    for (std::size_t p = 0; p < positions.size(); ++p) {
+        ordered[p] = candidates[positions[p]];
+    }
+    candidates = std::move(ordered);
+    DropRepeats(list, candidates);
+}
+
+void StableSortBySize(ScanList& list) {
+    std::vector<std::pair<std::int64_t, std::uint32_t>> bySize(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        bySize[i] = {list[i].size, static_cast<std::uint32_t>(i)};
+    }
+    std::sort(bySize.begin(), bySize.end());
+    std::vector<std::uint32_t> order(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        order[i] = bySize[i].second;
+    }
+    bySize.clear();
+    bySize.shrink_to_fit();
+    ApplyOrder(list, order);
+}
+
+void KeepSizeNeighbours(ScanList& list) {
+    RemoveRepeatedFiles(list);
+    KeepSharedSizes(list);
+}
+
+void KeepSizeNeighbours(ScanList& list, const platform::Locale& locale) {
+    RemoveRepeatedFiles(list, locale);
+    KeepSharedSizes(list);
 }
 
 std::vector<NameKeyedEntry> KeyByName(const ScanList& list) {
@@ -237,6 +411,8 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
         begin = end;
     }
 
+    // The sort keys are done with; the result's copies take their room.
+    std::vector<MemberKeys>().swap(keys);
     std::vector<PairedEntry> result;
     result.reserve(lines.size());
     for (const Line& line : lines) {
@@ -261,8 +437,7 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     return result;
 }
 
-void NumberGroups(const std::vector<PairedEntry>& lines, DuplicateList& duplicates,
-                  SearchHost& host) {
+void NumberGroups(std::vector<PairedEntry> lines, DuplicateList& duplicates, SearchHost& host) {
     host.SetStatusText("Sorting the file list.");
     host.Yield();
     duplicates.clear();
@@ -284,7 +459,7 @@ void NumberGroups(const std::vector<PairedEntry>& lines, DuplicateList& duplicat
         if (!filesInGroup.insert(lines[i].member).second) {
             continue;
         }
-        DuplicateEntry entry = lines[i].entry;
+        DuplicateEntry entry = std::move(lines[i].entry);
         entry.group = counter;
         duplicates.push_back(std::move(entry));
     }

@@ -25,11 +25,24 @@ namespace qm::engine {
 // Drops repeated entries of one file: a second entry with the same path (one file listed through
 // two masks) or with the same file id (a hard link, a bind mount, overlapping search folders).
 // The first entry, in list order, stays. An id of 0/0 means "unknown" and only the path counts.
+// The kept entries keep their order.
 void RemoveRepeatedFiles(ScanList& list);
+
+// The same for a list that is ordered by size only (CollectFiles with ScanOrder::BySize): of
+// the entries of one file, the one that stays is the one that would stay had the list been
+// sorted by SortScanList. Sort keys are made only for the entries that repeat a path or an id.
+void RemoveRepeatedFiles(ScanList& list, const platform::Locale& locale);
+
+// Sorts by size, ascending; entries of one size keep their relative order. Moves entries in
+// place instead of through a second list.
+void StableSortBySize(ScanList& list);
 
 // Keeps the entries whose size another file shares, after RemoveRepeatedFiles. The result is
 // ordered by size; entries of one size keep their relative order.
 void KeepSizeNeighbours(ScanList& list);
+
+// The same after RemoveRepeatedFiles(list, locale), for a list ordered by size only.
+void KeepSizeNeighbours(ScanList& list, const platform::Locale& locale);
 
 // A file with its Name key (its name upper-cased for a..z only).
 struct NameKeyedEntry {
@@ -68,8 +81,8 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
 // Numbers the lines: the first group is 1 and the number moves on at the first change of set
 // after a run of at least two lines. Within a group only the first line of each file stays.
 // Shows "Sorting the file list." and yields before, and yields after.
-void NumberGroups(const std::vector<PairedEntry>& lines, DuplicateList& duplicates,
-                  SearchHost& host);
+// lines is taken over (its entries are moved into duplicates).
+void NumberGroups(std::vector<PairedEntry> lines, DuplicateList& duplicates, SearchHost& host);
 
 // "Size Only": files of equal size. duplicates is replaced; scanList is left holding the files
 // whose size another file shares. Touches neither the progress area nor the abort flag.

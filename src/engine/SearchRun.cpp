@@ -57,7 +57,10 @@ SearchResult RunSearch(const SearchCriteria& criteria, SearchHost& host,
         host.SetStepState(SearchStep::FileScan, StepState::InProgress);
         step = SearchStep::FileScan;
 
-        CollectFiles(folders, criteria, host, fileSystem, locale, scanList, &counters.filesIgnored);
+        const bool byContent =
+            criteria.method == Method::ContentsOnly || criteria.method == Method::ContentsAndName;
+        CollectFiles(folders, criteria, host, fileSystem, locale, scanList, &counters.filesIgnored,
+                     byContent ? ScanOrder::BySize : ScanOrder::Collated);
         counters.filesScanned = static_cast<std::int64_t>(scanList.size());
         host.SetStepState(SearchStep::FileScan, StepState::Done);
         FolderList().swap(folders);

@@ -76,6 +76,25 @@ public:
     // Opens a regular file for reading, sharing it with every other program. Never opens a FIFO,
     // socket or device. Returns null when the file cannot be opened.
     virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path) = 0;
+
+    // Handles of folders kept open for a batch of OpenForReadCached calls, so that a file is
+    // opened relative to its folder instead of by walking its whole path again. Safe to share
+    // between threads. It keeps the folders it has seen open until it is destroyed, so it lives
+    // for one batch (one comparison step) only. Null when the file system has no use for one.
+    class FolderCache {
+    public:
+        virtual ~FolderCache() = default;
+    };
+    virtual std::unique_ptr<FolderCache> NewFolderCache() { return nullptr; }
+
+    // As OpenForRead(path), but may open through a folder of cache (made by this file system's
+    // NewFolderCache, or null). The default ignores the cache, so a wrapper that overrides
+    // OpenForRead sees every open.
+    virtual std::unique_ptr<ReadableFile> OpenForReadCached(const std::string& path,
+                                                            FolderCache* cache) {
+        (void)cache;
+        return OpenForRead(path);
+    }
 };
 
 // The operating system's file system; lives as long as the program.

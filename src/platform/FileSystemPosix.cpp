@@ -1,12 +1,18 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <shared_mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/FileSystem.h"
 
@@ -86,7 +92,7 @@ FileFacts FactsOfStat(const struct stat& st) {
 
 class PosixReadableFile final : public ReadableFile {
 public:
-    explicit PosixReadableFile(int fd) : m_fd(fd) {}
+    PosixReadableFile(int fd, const FileFacts& facts) : m_fd(fd), m_facts(facts) {}
     ~PosixReadableFile() override { ::close(m_fd); }
     PosixReadableFile(const PosixReadableFile&) = delete;
     PosixReadableFile& operator=(const PosixReadableFile&) = delete;
@@ -103,16 +109,95 @@ public:
         }
     }
 
-    FileFacts Facts() override {
-        struct stat st;
-        if (::fstat(m_fd, &st) != 0) {
-            return {};
-        }
-        return FactsOfStat(st);
-    }
+    // The facts taken when the file was opened: the same file, and no second fstat.
+    FileFacts Facts() override { return m_facts; }
 
 private:
     int m_fd;
+    FileFacts m_facts;
+};
+
+// Files at least this large are read with a hint for sequential read-ahead; for smaller ones the
+// extra call costs more than it can save.
+constexpr std::int64_t kSequentialHintBytes = std::int64_t{4} << 20;
+
+// Opens name relative to dirFd (AT_FDCWD: a path) as a regular file. O_NONBLOCK so that opening
+// a FIFO that slipped in never waits for a writer; anything that is not a regular file is
+// refused before a byte is read. O_NONBLOCK has no effect on reading a regular file, so it stays.
+std::unique_ptr<ReadableFile> OpenRegularAt(int dirFd, const char* name) {
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    if (st.st_size >= kSequentialHintBytes) {
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    return std::make_unique<PosixReadableFile>(fd, FactsOfStat(st));
+}
+
+struct StringHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+
+// Folder handles (O_PATH: no read permission needed, nothing to read ahead) by folder path.
+// Bounded by a share of the process's open-file limit; once full, other folders are opened by
+// path as before. A folder that cannot be opened is remembered as -1 and takes the path too.
+class PosixFolderCache final : public FileSystem::FolderCache {
+public:
+    PosixFolderCache() {
+        struct rlimit limit;
+        std::size_t files = 1024;
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+            files = limit.rlim_cur == RLIM_INFINITY ? std::size_t{1} << 16
+                                                    : static_cast<std::size_t>(limit.rlim_cur);
+        }
+        m_capacity = std::min<std::size_t>(files / 4, 16384);
+    }
+    ~PosixFolderCache() override {
+        for (const auto& [folder, fd] : m_fds) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    PosixFolderCache(const PosixFolderCache&) = delete;
+    PosixFolderCache& operator=(const PosixFolderCache&) = delete;
+
+    // The handle of folder, or -1: open by path instead.
+    int FolderFd(std::string_view folder) {
+        {
+            // Once every folder is in, all lookups are reads and run side by side.
+            std::shared_lock<std::shared_mutex> lock(m_mutex);
+            const auto it = m_fds.find(folder);
+            if (it != m_fds.end()) {
+                return it->second;
+            }
+            if (m_fds.size() >= m_capacity) {
+                return -1;
+            }
+        }
+        std::string key(folder);
+        const int fd = ::open(key.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        std::lock_guard<std::shared_mutex> lock(m_mutex);
+        const auto [it, added] = m_fds.try_emplace(std::move(key), fd);
+        if (!added && fd >= 0) {
+            ::close(fd);  // another thread was first
+        }
+        return it->second;
+    }
+
+private:
+    std::shared_mutex m_mutex;
+    std::unordered_map<std::string, int, StringHash, std::equal_to<>> m_fds;
+    std::size_t m_capacity = 0;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -181,24 +266,26 @@ public:
     }
 
     std::unique_ptr<ReadableFile> OpenForRead(const std::string& path) override {
-        // O_NONBLOCK so that opening a FIFO that slipped in never waits for a writer; anything
-        // that is not a regular file is refused before a byte is read.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) {
-            return nullptr;
+        return OpenRegularAt(AT_FDCWD, path.c_str());
+    }
+
+    std::unique_ptr<FolderCache> NewFolderCache() override {
+        return std::make_unique<PosixFolderCache>();
+    }
+
+    std::unique_ptr<ReadableFile> OpenForReadCached(const std::string& path,
+                                                    FolderCache* cache) override {
+        auto* folders = dynamic_cast<PosixFolderCache*>(cache);
+        const std::size_t cut = path.rfind('/');
+        // A name of its own after the folder part; anything else goes by its whole path.
+        if (folders == nullptr || cut == std::string::npos || cut + 1 == path.size()) {
+            return OpenForRead(path);
         }
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return nullptr;
+        const int dirFd = folders->FolderFd(std::string_view(path).substr(0, cut + 1));
+        if (dirFd < 0) {
+            return OpenForRead(path);
         }
-        const int flags = ::fcntl(fd, F_GETFL);
-        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        return std::make_unique<PosixReadableFile>(fd);
+        return OpenRegularAt(dirFd, path.c_str() + cut + 1);
     }
 };
 

@@ -594,7 +594,7 @@ TEST_F(ContentComparisonTest, MatchesBruteForceOnGeneratedTrees) {
         const char* name;
         ReadOptions options;
     };
-    std::vector<Tuning> tunings(5);
+    std::vector<Tuning> tunings(7);
     tunings[0] = {"default", {}};
     tunings[1].name = "one worker, batches of 2";
     tunings[1].options.workerThreads = 1;
@@ -609,6 +609,14 @@ TEST_F(ContentComparisonTest, MatchesBruteForceOnGeneratedTrees) {
     tunings[4].options.workerThreads = 4;
     tunings[4].options.maxOpenFiles = 3;
     tunings[4].options.maxChunkBytes = 1;
+    tunings[5].name = "heads read by three threads per group";
+    tunings[5].options.workerThreads = 3;
+    tunings[5].options.parallelHeadFiles = 2;
+    tunings[6].name = "heads read by two threads, not kept";
+    tunings[6].options.workerThreads = 2;
+    tunings[6].options.parallelHeadFiles = 2;
+    tunings[6].options.headMemoryBytes = 0;
+    tunings[6].options.maxOpenFiles = 2;
 
     for (std::uint32_t seed = 1; seed <= 6; ++seed) {
         std::mt19937 random(seed);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FileCollection.h"
 #include "platform/Locale.h"
 #include "support/RecordingSearchHost.h"
 
@@ -225,6 +226,29 @@ TEST_F(GroupingTest, KeepSizeNeighboursKeepsSharedSizesInOrder) {
     std::vector<std::string> paths;
     for (const ScanEntry& entry : scan) paths.push_back(entry.path);
     EXPECT_EQ(paths, (std::vector<std::string>{"/b", "/d", "/z", "/a"}));
+}
+
+// A list in size order only (as the content methods collect it) keeps, of the entries of one
+// file, the same one as the fully sorted list would.
+TEST_F(GroupingTest, RepeatedFilesOfASizeOrderedListKeepTheEntryOfTheSortedList) {
+    ScanList scan = MakeScanList(
+        {{5, "/z/x"}, {5, "/B/x"}, {5, "/a/x"}, {7, "/q"}, {5, "/c"}, {7, "/p"}, {5, "/z/x"}});
+    scan[0].id = scan[1].id = scan[2].id = {1, 100};  // one file through three paths
+    scan[6].id = {1, 200};                            // the path again, a new file now
+    scan[3].id = scan[5].id = {1, 300};               // a hard link
+    ScanList sorted = scan;
+    SortScanList(sorted, *m_locale);
+    RemoveRepeatedFiles(sorted);
+    StableSortBySize(scan);
+    RemoveRepeatedFiles(scan, *m_locale);
+    SortScanList(scan, *m_locale);
+    auto paths = [](const ScanList& list) {
+        std::vector<std::string> result;
+        for (const ScanEntry& entry : list) result.push_back(entry.path);
+        return result;
+    };
+    EXPECT_EQ(paths(scan), paths(sorted));
+    EXPECT_EQ(paths(scan), (std::vector<std::string>{"/a/x", "/c", "/p"}));
 }
 
 TEST_F(GroupingTest, UnknownIdsFallBackToThePath) {

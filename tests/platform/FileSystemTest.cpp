@@ -228,45 +228,54 @@ TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
                    {"toFile", SymlinkTo("file")},
                    {"big", Sparse(kBeyond4GiB)}});
     FileSystem& fs = SystemFileSystem();
-    auto file = fs.OpenForRead(tree.Path("file"));
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(ReadAll(*file), content);
-    EXPECT_EQ(file->Read(nullptr, 0), 0);
-    const FileFacts facts = file->Facts();
-    EXPECT_TRUE(facts.exists);
-    EXPECT_EQ(facts.size, 300'000);
+    // By path, and relative to a cached folder handle: the same files, the same refusals.
+    for (const bool cached : {false, true}) {
+        SCOPED_TRACE(cached ? "through a folder cache" : "by path");
+        const std::unique_ptr<FileSystem::FolderCache> cache =
+            cached ? fs.NewFolderCache() : nullptr;
+        auto open = [&](const std::string& path) {
+            return cached ? fs.OpenForReadCached(path, cache.get()) : fs.OpenForRead(path);
+        };
+        auto file = open(tree.Path("file"));
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(ReadAll(*file), content);
+        EXPECT_EQ(file->Read(nullptr, 0), 0);
+        const FileFacts facts = file->Facts();
+        EXPECT_TRUE(facts.exists);
+        EXPECT_EQ(facts.size, 300'000);
 
-    auto empty = fs.OpenForRead(tree.Path("empty"));
-    ASSERT_NE(empty, nullptr);
-    char byte;
-    EXPECT_EQ(empty->Read(&byte, 1), 0);
+        auto empty = open(tree.Path("empty"));
+        ASSERT_NE(empty, nullptr);
+        char byte;
+        EXPECT_EQ(empty->Read(&byte, 1), 0);
 
-    EXPECT_EQ(fs.OpenForRead(tree.Path("missing")), nullptr);
-    EXPECT_EQ(fs.OpenForRead(tree.Path("dir")), nullptr);
-    EXPECT_EQ(fs.OpenForRead(tree.Path("dir/")), nullptr);
-    // A FIFO without a writer would block a plain open for ever: run it aside so a regression
-    // fails here instead of hanging the whole test program.
-    auto fifo = std::async(std::launch::async,
-                           [&] { return fs.OpenForRead(tree.Path("fifo")) == nullptr; });
-    if (fifo.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        // Release the blocked open by becoming its writer, then fail.
-        const int writer = ::open(tree.Path("fifo").c_str(), O_WRONLY | O_NONBLOCK);
-        fifo.wait();
-        if (writer >= 0) {
-            ::close(writer);
+        EXPECT_EQ(open(tree.Path("missing")), nullptr);
+        EXPECT_EQ(open(tree.Path("dir")), nullptr);
+        EXPECT_EQ(open(tree.Path("dir/")), nullptr);
+        // A FIFO without a writer would block a plain open for ever: run it aside so a regression
+        // fails here instead of hanging the whole test program.
+        auto fifo =
+            std::async(std::launch::async, [&] { return open(tree.Path("fifo")) == nullptr; });
+        if (fifo.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Release the blocked open by becoming its writer, then fail.
+            const int writer = ::open(tree.Path("fifo").c_str(), O_WRONLY | O_NONBLOCK);
+            fifo.wait();
+            if (writer >= 0) {
+                ::close(writer);
+            }
+            FAIL() << "opening a FIFO hangs";
         }
-        FAIL() << "opening a FIFO hangs";
+        EXPECT_TRUE(fifo.get());
+
+        // The engine opens only what it listed as regular files; a link to one may still be read.
+        auto viaLink = open(tree.Path("toFile"));
+        ASSERT_NE(viaLink, nullptr);
+        EXPECT_EQ(viaLink->Facts().kind, EntryKind::RegularFile);
+
+        auto big = open(tree.Path("big"));
+        ASSERT_NE(big, nullptr);
+        EXPECT_EQ(big->Facts().size, kBeyond4GiB);
     }
-    EXPECT_TRUE(fifo.get());
-
-    // The engine opens only what it listed as regular files; a link to one may still be read.
-    auto viaLink = fs.OpenForRead(tree.Path("toFile"));
-    ASSERT_NE(viaLink, nullptr);
-    EXPECT_EQ(viaLink->Facts().kind, EntryKind::RegularFile);
-
-    auto big = fs.OpenForRead(tree.Path("big"));
-    ASSERT_NE(big, nullptr);
-    EXPECT_EQ(big->Facts().size, kBeyond4GiB);
 }
 
 TEST(FileSystemTest, ReadableFileFactsDescribeTheOpenFileNotThePath) {
