@@ -96,7 +96,7 @@ engine::ScanList ScanTree(const std::string& root, const platform::Locale& local
         if (!entry.is_regular_file() || entry.path().filename() == ".complete")
             continue;
         const platform::FileFacts facts = platform::SystemFileSystem().Stat(entry.path());
-        list.push_back({facts.size, entry.path().string(), facts.lastWrite, facts.id});
+        list.Add(facts.size, entry.path().string(), facts.lastWrite, facts.id);
     }
     engine::SortScanList(list, locale);
     return list;

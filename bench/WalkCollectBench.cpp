@@ -124,11 +124,10 @@ void BM_SortScanList200k(benchmark::State& state) {
     engine::ScanList source;
     source.reserve(200000);
     for (int i = 0; i < 200000; ++i) {
-        source.push_back(engine::ScanEntry{(i * 7919) % 5000,
-                                           "/home/user/Pictures/Folder " + std::to_string(i % 977) +
-                                               "/IMG_" + std::to_string(i) + ".JPG",
-                                           i,
-                                           {}});
+        source.Add((i * 7919) % 5000,
+                   "/home/user/Pictures/Folder " + std::to_string(i % 977) + "/IMG_" +
+                       std::to_string(i) + ".JPG",
+                   i);
     }
     for (auto _ : state) {
         state.PauseTiming();

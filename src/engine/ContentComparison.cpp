@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/YieldingWork.h"
 #include "foundation/CRC32.h"
 
 namespace qm::engine {
@@ -168,7 +169,7 @@ bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
     }
     member.file.reset();
     const ScanEntry& entry = *m_group->files[index];
-    auto file = m_fileSystem.OpenForReadCached(entry.path, m_folders);
+    auto file = m_fileSystem.OpenForReadCached(entry.Path(), m_folders);
     if (!file) {
         return false;
     }
@@ -215,7 +216,7 @@ void GroupComparer::CompareEmpty() {
     // Empty files are equal without being opened; a vanished or refilled one is left out.
     Class empty;
     for (std::size_t i = 0; i < m_group->files.size(); ++i) {
-        const platform::FileFacts facts = m_fileSystem.Stat(m_group->files[i]->path);
+        const platform::FileFacts facts = m_fileSystem.Stat(m_group->files[i]->Path());
         if (facts.exists && facts.kind == platform::EntryKind::RegularFile && facts.size == 0) {
             empty.members.push_back(i);
         } else {
@@ -536,7 +537,7 @@ std::vector<CandidateGroup> MakeGroups(const ScanList& list, bool byName) {
     if (byName) {
         names.resize(list.size());
         for (std::size_t i = 0; i < list.size(); ++i) {
-            names[i] = NameKey(list[i].path);
+            names[i] = NameKey(list[i].name);
         }
     }
     auto sameName = [&](std::size_t a, std::size_t b) { return !byName || names[a] == names[b]; };
@@ -596,7 +597,10 @@ std::vector<SetMember> SetMembers(const ChecksumResult& result) {
 
 void BuildDuplicateList(std::vector<SetMember> members, Method method, DuplicateList& duplicates,
                         ContentContext& context) {
-    std::vector<PairedEntry> lines = PairNeighbours(members, method, context.locale);
+    std::vector<PairedEntry> lines;
+    RunWhileYielding(
+        context.host, members.size(), context.locale,
+        [&](const platform::Locale& own) { lines = PairNeighbours(members, method, own); });
     std::vector<SetMember>().swap(members);  // the lines hold their own copies
     NumberGroups(std::move(lines), duplicates, context.host);
 }
@@ -620,12 +624,12 @@ void KeepReadFiles(ScanList& list, const std::vector<const ScanEntry*>& readFile
         list.resize(out);
         return;
     }
-    ScanList kept;
+    std::vector<ScanEntry> kept;  // pointing into list's folder table, which stays
     kept.reserve(readFiles.size());
     for (const ScanEntry* file : readFiles) {
         kept.push_back(std::move(list[static_cast<std::size_t>(file - list.data())]));
     }
-    list = std::move(kept);
+    list.Entries() = std::move(kept);
 }
 
 // A group's files may be in listing order, and which of its files fails first decides the
@@ -639,7 +643,7 @@ std::exception_ptr ErrorInPathOrder(const CandidateGroup& group, ContentContext&
     std::vector<std::string> keys(group.files.size());
     std::vector<std::size_t> order(group.files.size());
     for (std::size_t i = 0; i < group.files.size(); ++i) {
-        keys[i] = context.locale.SortKey(group.files[i]->path);
+        keys[i] = context.locale.SortKey(group.files[i]->Path());
         order[i] = i;
     }
     std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
@@ -651,7 +655,7 @@ std::exception_ptr ErrorInPathOrder(const CandidateGroup& group, ContentContext&
         if (a.lastWrite != b.lastWrite) {
             return a.lastWrite < b.lastWrite;
         }
-        if (int c = a.path.compare(b.path)) {
+        if (int c = ComparePaths(a, b)) {
             return c < 0;
         }
         return x < y;
@@ -820,11 +824,18 @@ namespace {
 // scanList holding the files read and builds the duplicate list.
 void CompareAndList(ScanList& scanList, bool byName, Method method, DuplicateList& duplicates,
                     ContentContext& context) {
+    // The passes over the whole list run on a worker: the window stays responsive.
     std::vector<SetMember> members;
     {
-        ChecksumResult result = AddChecksums(MakeGroups(scanList, byName), context);
-        members = SetMembers(result);
-        KeepReadFiles(scanList, result.readFiles);
+        std::vector<CandidateGroup> groups;
+        RunWhileYielding(context.host, scanList.size(),
+                         [&] { groups = MakeGroups(scanList, byName); });
+        ChecksumResult result = AddChecksums(groups, context);
+        std::vector<CandidateGroup>().swap(groups);
+        RunWhileYielding(context.host, scanList.size(), [&] {
+            members = SetMembers(result);
+            KeepReadFiles(scanList, result.readFiles);
+        });
     }
     BuildDuplicateList(std::move(members), method, duplicates, context);
 }
@@ -834,7 +845,8 @@ void CompareAndList(ScanList& scanList, bool byName, Method method, DuplicateLis
 void FindContentDuplicates(ScanList& scanList, DuplicateList& duplicates, ContentContext& context) {
     context.host.SetStatusText("Removing different file sizes.");
     context.host.Yield();
-    KeepSizeNeighbours(scanList, context.locale);
+    RunWhileYielding(context.host, scanList.size(), context.locale,
+                     [&](const platform::Locale& own) { KeepSizeNeighbours(scanList, own); });
     CompareAndList(scanList, false, Method::ContentsOnly, duplicates, context);
 }
 
@@ -843,7 +855,8 @@ void FindContentAndNameDuplicates(ScanList& scanList, DuplicateList& duplicates,
     context.host.ShowProgress(false);
     context.host.SetStatusText("Building list of duplicate files.");
     context.host.Yield();
-    KeepSizeNeighbours(scanList, context.locale);
+    RunWhileYielding(context.host, scanList.size(), context.locale,
+                     [&](const platform::Locale& own) { KeepSizeNeighbours(scanList, own); });
     CompareAndList(scanList, true, Method::ContentsAndName, duplicates, context);
     context.host.ShowProgress(false);
     context.host.Yield();

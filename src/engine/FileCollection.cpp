@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/Grouping.h"
+#include "engine/YieldingWork.h"
 #include "foundation/Globals.h"
 
 namespace qm::engine {
@@ -51,7 +52,7 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
     StableSortBySize(list);
     std::vector<std::string> keys;
     std::vector<std::size_t> order;
-    ScanList run;
+    std::vector<ScanEntry> run;
     std::size_t begin = 0;
     while (begin < list.size()) {
         std::size_t end = begin + 1;
@@ -63,7 +64,10 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
             keys.resize(count);
             order.resize(count);
             for (std::size_t i = 0; i < count; ++i) {
-                keys[i] = locale.SortKey(list[begin + i].path);
+                if (i % 1024 == 0) {
+                    ThrowIfWorkStopped();  // nothing of this run has moved yet
+                }
+                keys[i] = locale.SortKey(list[begin + i].Path());
             }
             std::iota(order.begin(), order.end(), std::size_t{0});
             std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
@@ -76,7 +80,7 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
                 if (a.lastWrite != b.lastWrite) {
                     return a.lastWrite < b.lastWrite;
                 }
-                return a.path < b.path;
+                return ComparePaths(a, b) < 0;
             });
             run.clear();
             run.reserve(count);
@@ -113,6 +117,7 @@ void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, Sea
         // listing per mask would.
         bool listed = false;
         bool listingOk = false;
+        const std::string* folderRef = nullptr;  // in out's table, once a file is added
         for (const std::string& mask : masks) {
             if (host.AbortRequested()) {
                 break;
@@ -168,7 +173,11 @@ void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, Sea
                     host.SetCounter(Counter::FilesIgnored, ignored);
                     continue;
                 }
-                out.push_back(ScanEntry{entry.size, path, entry.lastWrite, entry.id});
+                if (folderRef == nullptr) {
+                    folderRef = out.AddFolder(folder);
+                }
+                out.push_back(
+                    ScanEntry{entry.size, folderRef, entry.name, entry.lastWrite, entry.id});
                 host.SetCounter(Counter::FilesScanned, static_cast<std::int64_t>(out.size()));
             }
         }
@@ -179,10 +188,12 @@ void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, Sea
         host.Yield();
     }
 
+    // Sorting 100,000s of entries takes long enough to freeze a window: done on a worker.
     if (order == ScanOrder::Collated) {
-        SortScanList(out, locale);
+        RunWhileYielding(host, out.size(), locale,
+                         [&](const platform::Locale& own) { SortScanList(out, own); });
     } else {
-        StableSortBySize(out);
+        RunWhileYielding(host, out.size(), [&] { StableSortBySize(out); });
     }
     host.SetProgressDecorations(false);
     host.SetProgress(0);

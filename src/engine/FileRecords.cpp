@@ -170,7 +170,10 @@ std::string GroupText(std::int64_t group) {
 std::string ScanEntryText(const ScanEntry& entry, const platform::Locale& locale) {
     std::string text = SizeText(entry.size);
     text += kFieldSep;
-    text += entry.path;
+    if (entry.folder != nullptr) {
+        text += *entry.folder;
+    }
+    text += entry.name;
     text += kFieldSep;
     text += DateText(entry.lastWrite, locale);
     return text;

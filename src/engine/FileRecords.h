@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ScanList.h"
 #include "foundation/Globals.h"
 #include "platform/FileDate.h"
 #include "platform/FileSystem.h"
@@ -14,14 +15,6 @@ class Locale;
 }
 
 namespace qm::engine {
-
-// One collected file (a line of the ScanList: Size|Path|Date).
-struct ScanEntry {
-    std::int64_t size = 0;
-    std::string path;  // folder (ending in the separator) + name, exact bytes
-    platform::FileTime lastWrite = 0;
-    platform::FileId id;
-};
 
 // The five comparison methods, by their item index in the method radio group.
 enum class Method : std::uint8_t {
@@ -49,7 +42,6 @@ struct DuplicateEntry {
 };
 
 using FolderList = std::vector<std::string>;  // accepted folders, each ending in the separator
-using ScanList = std::vector<ScanEntry>;
 using DuplicateList = std::vector<DuplicateEntry>;
 
 // Field numbers (counted from 1) of a method's DuplicateList line, in the order the results tree

@@ -8,6 +8,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "engine/YieldingWork.h"
+
 namespace qm::engine {
 
 namespace {
@@ -45,7 +47,7 @@ int CompareWithinSet(const SetMember& a, const MemberKeys& ka, const SetMember& 
     if (int c = Compare3(a.entry.lastWrite, b.entry.lastWrite)) {
         return c;
     }
-    return a.entry.path.compare(b.entry.path);
+    return ComparePaths(a.entry, b.entry);
 }
 
 struct ExtKey {
@@ -130,10 +132,10 @@ std::vector<std::size_t> EntriesSharingAFile(const ScanList& list) {
     MarkShared(
         count,
         [&](std::size_t i) {
-            const std::uint64_t h = std::hash<std::string_view>{}(list[i].path);
+            const std::uint64_t h = PathHash(list[i]);
             return h ^ (h >> 29) * 0x94D049BB133111EBull;
         },
-        [&](std::size_t a, std::size_t b) { return list[a].path == list[b].path; },
+        [&](std::size_t a, std::size_t b) { return SamePath(list[a], list[b]); },
         [](std::size_t) { return true; }, shared);
     for (std::size_t i = 0; i < count; ++i) {
         if (shared[i] != 0) {
@@ -146,13 +148,13 @@ std::vector<std::size_t> EntriesSharingAFile(const ScanList& list) {
 // Drops the entries of list that repeat an earlier one of candidates (indices, in the order in
 // which they count as earlier): the first entry of a path or id stays.
 void DropRepeats(ScanList& list, const std::vector<std::size_t>& candidates) {
-    std::unordered_set<std::string_view> paths;
+    std::unordered_set<std::string> paths;  // of the few candidates only
     std::unordered_set<platform::FileId, FileIdHash> ids;
     std::vector<char> drop(list.size(), 0);
     bool anyDropped = false;
     for (std::size_t i : candidates) {
         const ScanEntry& entry = list[i];
-        const bool newPath = paths.insert(entry.path).second;
+        const bool newPath = paths.insert(entry.Path()).second;
         const bool newId = !KnownId(entry.id) || ids.insert(entry.id).second;
         if (!newPath || !newId) {
             drop[i] = 1;
@@ -162,7 +164,7 @@ void DropRepeats(ScanList& list, const std::vector<std::size_t>& candidates) {
     if (!anyDropped) {
         return;
     }
-    paths.clear();  // its views point into the entries about to move
+    paths.clear();
     std::size_t out = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (drop[i] == 0) {
@@ -237,7 +239,7 @@ void RemoveRepeatedFiles(ScanList& list, const platform::Locale& locale) {
     std::vector<std::string> keys(candidates.size());
     std::vector<std::size_t> positions(candidates.size());
     for (std::size_t p = 0; p < candidates.size(); ++p) {
-        keys[p] = locale.SortKey(list[candidates[p]].path);
+        keys[p] = locale.SortKey(list[candidates[p]].Path());
         positions[p] = p;
     }
     std::sort(positions.begin(), positions.end(), [&](std::size_t x, std::size_t y) {
@@ -252,7 +254,7 @@ void RemoveRepeatedFiles(ScanList& list, const platform::Locale& locale) {
         if (a.lastWrite != b.lastWrite) {
             return a.lastWrite < b.lastWrite;
         }
-        if (int c = a.path.compare(b.path)) {
+        if (int c = ComparePaths(a, b)) {
             return c < 0;
         }
         return x < y;
@@ -294,7 +296,7 @@ std::vector<NameKeyedEntry> KeyByName(const ScanList& list) {
     std::vector<NameKeyedEntry> keyed;
     keyed.reserve(list.size());
     for (const ScanEntry& entry : list) {
-        keyed.push_back({NameKey(entry.path), entry});
+        keyed.push_back({NameKey(entry.name), entry});
     }
     return keyed;
 }
@@ -304,7 +306,10 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     const std::size_t n = members.size();
     std::vector<MemberKeys> keys(n);
     for (std::size_t i = 0; i < n; ++i) {
-        keys[i].pathKey = locale.SortKey(members[i].entry.path);
+        if (i % 1024 == 0) {
+            ThrowIfWorkStopped();  // members are untouched: giving up here is safe
+        }
+        keys[i].pathKey = locale.SortKey(members[i].entry.Path());
         if (IsNameMethod(method)) {
             keys[i].nameKey = locale.SortKey(members[i].nameKey);
         }
@@ -315,6 +320,7 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        PollWorkStopped();
         if (members[a].set != members[b].set) {
             return members[a].set < members[b].set;
         }
@@ -342,7 +348,7 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
         if (members[earlier].set != members[later].set) {
             continue;
         }
-        const std::size_t ext = internExt(members[later].entry.path);
+        const std::size_t ext = internExt(members[later].entry.name);
         lines.push_back({earlier, ext});
         lines.push_back({later, ext});
     }
@@ -372,6 +378,7 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
         return 0;
     };
     std::sort(lines.begin(), lines.end(), [&](const Line& a, const Line& b) {
+        PollWorkStopped();
         if (int c = comparePrefix(a, b)) {
             return c < 0;
         }
@@ -429,7 +436,7 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
         if (IsContentMethod(method)) {
             entry.checksum = member.checksum;
         }
-        entry.path = member.entry.path;
+        entry.path = member.entry.Path();
         entry.lastWrite = member.entry.lastWrite;
         entry.id = member.entry.id;
         result.push_back(std::move(paired));
@@ -440,35 +447,38 @@ std::vector<PairedEntry> PairNeighbours(const std::vector<SetMember>& members, M
 void NumberGroups(std::vector<PairedEntry> lines, DuplicateList& duplicates, SearchHost& host) {
     host.SetStatusText("Sorting the file list.");
     host.Yield();
-    duplicates.clear();
-    duplicates.reserve(lines.size());
-    std::int64_t counter = 1;
-    bool inRun = false;
-    std::unordered_set<std::size_t> filesInGroup;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0 && lines[i].set == lines[i - 1].set) {
-            inRun = true;
-        } else if (inRun) {
-            ++counter;
-            inRun = false;
+    RunWhileYielding(host, lines.size(), [&] {
+        duplicates.clear();
+        duplicates.reserve(lines.size());
+        std::int64_t counter = 1;
+        bool inRun = false;
+        std::unordered_set<std::size_t> filesInGroup;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0 && lines[i].set == lines[i - 1].set) {
+                inRun = true;
+            } else if (inRun) {
+                ++counter;
+                inRun = false;
+            }
+            if (!duplicates.empty() && duplicates.back().group != counter) {
+                filesInGroup.clear();
+            }
+            // A file reached under two Extension keys stands once in its group: its first line.
+            if (!filesInGroup.insert(lines[i].member).second) {
+                continue;
+            }
+            DuplicateEntry entry = std::move(lines[i].entry);
+            entry.group = counter;
+            duplicates.push_back(std::move(entry));
         }
-        if (!duplicates.empty() && duplicates.back().group != counter) {
-            filesInGroup.clear();
-        }
-        // A file reached under two Extension keys stands once in its group: its first line.
-        if (!filesInGroup.insert(lines[i].member).second) {
-            continue;
-        }
-        DuplicateEntry entry = std::move(lines[i].entry);
-        entry.group = counter;
-        duplicates.push_back(std::move(entry));
-    }
+    });
     host.Yield();
 }
 
 void FindSizeDuplicates(ScanList& scanList, DuplicateList& duplicates, SearchHost& host,
                         const platform::Locale& locale) {
-    KeepSizeNeighbours(scanList);
+    // The long passes over the whole list run on a worker: the window stays responsive.
+    RunWhileYielding(host, scanList.size(), [&] { KeepSizeNeighbours(scanList); });
     std::vector<SetMember> members;
     members.reserve(scanList.size());
     std::size_t set = 0;
@@ -478,7 +488,12 @@ void FindSizeDuplicates(ScanList& scanList, DuplicateList& duplicates, SearchHos
         }
         members.push_back({scanList[i], set, {}, 0});
     }
-    NumberGroups(PairNeighbours(members, Method::SizeOnly, locale), duplicates, host);
+    std::vector<PairedEntry> lines;
+    RunWhileYielding(host, members.size(), locale, [&](const platform::Locale& own) {
+        lines = PairNeighbours(members, Method::SizeOnly, own);
+        std::vector<SetMember>().swap(members);  // freeing 100,000s of copies takes a while too
+    });
+    NumberGroups(std::move(lines), duplicates, host);
 }
 
 void FindNameDuplicates(ScanList& scanList, DuplicateList& duplicates, bool withSize,
@@ -486,46 +501,60 @@ void FindNameDuplicates(ScanList& scanList, DuplicateList& duplicates, bool with
     host.ShowProgress(true);
     host.SetStatusText("Building list of duplicate files.");
     host.Yield();
-    if (withSize) {
-        KeepSizeNeighbours(scanList);
-    } else {
-        RemoveRepeatedFiles(scanList);
-    }
-    std::vector<NameKeyedEntry> keyed = KeyByName(scanList);
-    std::vector<std::size_t> order(keyed.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
+    // The long passes over the whole list run on a worker: the window stays responsive.
+    std::vector<NameKeyedEntry> keyed;
+    std::vector<std::size_t> order;
+    RunWhileYielding(host, scanList.size(), [&] {
+        if (withSize) {
+            KeepSizeNeighbours(scanList);
+        } else {
+            RemoveRepeatedFiles(scanList);
+        }
+        keyed = KeyByName(scanList);
+        order.resize(keyed.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            PollWorkStopped();
+            if (int c = keyed[a].nameKey.compare(keyed[b].nameKey)) {
+                return c < 0;
+            }
+            if (withSize && keyed[a].entry.size != keyed[b].entry.size) {
+                return keyed[a].entry.size < keyed[b].entry.size;
+            }
+            return a < b;
+        });
+    });
     auto sameKey = [&](std::size_t a, std::size_t b) {
         return keyed[a].nameKey == keyed[b].nameKey &&
                (!withSize || keyed[a].entry.size == keyed[b].entry.size);
     };
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (int c = keyed[a].nameKey.compare(keyed[b].nameKey)) {
-            return c < 0;
-        }
-        if (withSize && keyed[a].entry.size != keyed[b].entry.size) {
-            return keyed[a].entry.size < keyed[b].entry.size;
-        }
-        return a < b;
-    });
     std::vector<SetMember> members;
-    std::size_t set = 0;
-    std::size_t begin = 0;
-    while (begin < order.size()) {
-        std::size_t end = begin + 1;
-        while (end < order.size() && sameKey(order[begin], order[end])) {
-            ++end;
-        }
-        if (end - begin >= 2) {
-            for (std::size_t i = begin; i < end; ++i) {
-                NameKeyedEntry& file = keyed[order[i]];
-                members.push_back({std::move(file.entry), set, std::move(file.nameKey), 0});
+    RunWhileYielding(host, order.size(), [&] {
+        std::size_t set = 0;
+        std::size_t begin = 0;
+        while (begin < order.size()) {
+            std::size_t end = begin + 1;
+            while (end < order.size() && sameKey(order[begin], order[end])) {
+                ++end;
             }
-            ++set;
+            if (end - begin >= 2) {
+                for (std::size_t i = begin; i < end; ++i) {
+                    NameKeyedEntry& file = keyed[order[i]];
+                    members.push_back({std::move(file.entry), set, std::move(file.nameKey), 0});
+                }
+                ++set;
+            }
+            begin = end;
         }
-        begin = end;
-    }
+        std::vector<NameKeyedEntry>().swap(keyed);  // its 100,000s of strings are freed here too
+    });
     const Method method = withSize ? Method::NameAndSize : Method::NameOnly;
-    NumberGroups(PairNeighbours(members, method, locale), duplicates, host);
+    std::vector<PairedEntry> lines;
+    RunWhileYielding(host, members.size(), locale, [&](const platform::Locale& own) {
+        lines = PairNeighbours(members, method, own);
+        std::vector<SetMember>().swap(members);
+    });
+    NumberGroups(std::move(lines), duplicates, host);
     host.ShowProgress(false);
     host.Yield();
 }

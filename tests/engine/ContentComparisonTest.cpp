@@ -83,7 +83,7 @@ protected:
             const std::string path = tree.Path(relative);
             const platform::FileFacts facts = platform::SystemFileSystem().Stat(path);
             EXPECT_TRUE(facts.exists) << path;
-            list.push_back({facts.size, path, facts.lastWrite, facts.id});
+            list.Add(facts.size, path, facts.lastWrite, facts.id);
         }
         SortScanList(list, *m_locale);
         return list;
@@ -549,7 +549,7 @@ TEST_F(ContentComparisonTest, FilesBeyondFourGiB) {
     ScanList scan;
     for (const char* path : {"/big/a.img", "/big/b.img", "/big/c.img", "/big/d.img"}) {
         const platform::FileFacts facts = fileSystem.Stat(path);
-        scan.push_back({facts.size, path, facts.lastWrite, facts.id});
+        scan.Add(facts.size, path, facts.lastWrite, facts.id);
     }
     test::RecordingSearchHost host;
     ContentContext context{host, fileSystem, *m_locale, 0, {}};

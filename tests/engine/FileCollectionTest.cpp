@@ -33,7 +33,7 @@ protected:
         m_list.clear();
         CollectFiles(folders, m_criteria, m_host, m_fs, *m_locale, m_list, &m_ignored);
         Lines paths;
-        for (const ScanEntry& e : m_list) paths.push_back(e.path.substr(tree.Root().size()));
+        for (const ScanEntry& e : m_list) paths.push_back(e.Path().substr(tree.Root().size()));
         EXPECT_EQ(m_host.CounterValue(Counter::FilesIgnored), m_ignored);
         if (!m_list.empty()) {
             EXPECT_EQ(m_host.CounterValue(Counter::FilesScanned),
@@ -114,9 +114,9 @@ TEST_F(FileCollectionTest, EntriesCarrySizeDateAndId) {
     ASSERT_EQ(Collect(tree), (Lines{"a.jpg"}));
     const ScanEntry& e = m_list.front();
     EXPECT_EQ(e.size, 5);
-    EXPECT_EQ(e.path, tree.Path("a.jpg"));
+    EXPECT_EQ(e.Path(), tree.Path("a.jpg"));
     EXPECT_EQ(platform::LocalFileDate(e.lastWrite), when);
-    const platform::FileFacts facts = platform::SystemFileSystem().Stat(e.path);
+    const platform::FileFacts facts = platform::SystemFileSystem().Stat(e.Path());
     EXPECT_EQ(e.id, facts.id);
     // Status and progress, as the user sees them.
     ASSERT_FALSE(m_host.StatusPaths().empty());
@@ -277,7 +277,7 @@ TEST_F(FileCollectionTest, NamesWithAnyBytes) {
     for (const std::string& name : names) tree.Add(test::TreeEntry{name, Content(name)});
     EXPECT_EQ(Sorted(Collect(tree)), Sorted(names));
     for (const ScanEntry& e : m_list) {
-        EXPECT_EQ(e.size, static_cast<std::int64_t>(e.path.size() - tree.Root().size()));
+        EXPECT_EQ(e.size, static_cast<std::int64_t>(e.Path().size() - tree.Root().size()));
     }
 }
 
@@ -311,7 +311,7 @@ TEST_F(FileCollectionTest, AbortBetweenMasks) {
     ScanList list;
     CollectFiles(folders, m_criteria, host, m_fs, *m_locale, list);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list.front().path, tree.Path("a/2.doc"));
+    EXPECT_EQ(list.front().Path(), tree.Path("a/2.doc"));
 }
 
 TEST_F(FileCollectionTest, WalkThenCollect) {
@@ -325,31 +325,27 @@ TEST_F(FileCollectionTest, WalkThenCollect) {
     WalkSearchFolders(m_criteria, m_host, m_fs, folders, nullptr, *m_locale);
     CollectFiles(folders, m_criteria, m_host, m_fs, *m_locale, m_list, &m_ignored);
     ASSERT_EQ(m_list.size(), 2u);
-    EXPECT_EQ(m_list[0].path, tree.Path("x/a.txt"));
-    EXPECT_EQ(m_list[1].path, tree.Path("x/y/b.txt"));
+    EXPECT_EQ(m_list[0].Path(), tree.Path("x/a.txt"));
+    EXPECT_EQ(m_list[1].Path(), tree.Path("x/y/b.txt"));
 }
 
 TEST(SortScanListTest, SizeThenPathCollationThenDateThenBytes) {
     const auto locale = platform::CreateLocale("en_US");
-    auto entry = [](std::int64_t size, std::string path, platform::FileTime time) {
-        return ScanEntry{size, std::move(path), time, {}};
-    };
-    ScanList list = {
-        entry(10000000000LL, "/d/big", 0),  // eleven digits: still after every smaller size
-        entry(9999999999LL, "/d/nine", 0),
-        entry(5, "/d/b", 0),
-        entry(5, "/d/B", 0),
-        entry(5, "/d/a", 7),
-        entry(5, "/d/a", 3),
-        entry(5, "/d/A", 3),
-        entry(5, "/d/a", 3),  // the same file through a second mask stays
-        entry(0, "/d/z", 0),
-    };
+    ScanList list;
+    list.Add(10000000000LL, "/d/big", 0);  // eleven digits: still after every smaller size
+    list.Add(9999999999LL, "/d/nine", 0);
+    list.Add(5, "/d/b", 0);
+    list.Add(5, "/d/B", 0);
+    list.Add(5, "/d/a", 7);
+    list.Add(5, "/d/a", 3);
+    list.Add(5, "/d/A", 3);
+    list.Add(5, "/d/a", 3);  // the same file through a second mask stays
+    list.Add(0, "/d/z", 0);
     SortScanList(list, *locale);
     Lines paths;
     std::vector<platform::FileTime> times;
     for (const ScanEntry& e : list) {
-        paths.push_back(e.path);
+        paths.push_back(e.Path());
         times.push_back(e.lastWrite);
     }
     EXPECT_EQ(paths,

@@ -196,11 +196,10 @@ TEST(FileRecordsTest, MethodsAndFieldNumbers) {
 
 TEST(FileRecordsTest, ScanEntryText) {
     const SeparatorLocale us("/", ":");
-    ScanEntry entry;
-    entry.size = 12345;
-    entry.path = "/data/Photos/a.jpg";
-    entry.lastWrite = platform::ToFileTime({2006, 1, 5, 15, 4, 6});
-    EXPECT_EQ(ScanEntryText(entry, us), "0000012345|/data/Photos/a.jpg|01/05/2006 03:04:06 PM");
+    ScanList list;
+    list.Add(12345, "/data/Photos/a.jpg", platform::ToFileTime({2006, 1, 5, 15, 4, 6}));
+    EXPECT_EQ(ScanEntryText(list.front(), us),
+              "0000012345|/data/Photos/a.jpg|01/05/2006 03:04:06 PM");
 }
 
 TEST(FileRecordsTest, DuplicateLinesFollowTheirFieldNumbers) {

@@ -37,12 +37,8 @@ ScanList MakeScanList(const std::vector<FileSpec>& files) {
     ScanList list;
     std::uint64_t nextInode = 1000;
     for (const FileSpec& file : files) {
-        ScanEntry entry;
-        entry.size = file.size;
-        entry.path = file.path;
-        entry.lastWrite = 1'136'473'446'000'000'000;
-        entry.id = {1, file.inode != 0 ? file.inode : nextInode++};
-        list.push_back(entry);
+        list.Add(file.size, file.path, 1'136'473'446'000'000'000,
+                 {1, file.inode != 0 ? file.inode : nextInode++});
     }
     return list;
 }
@@ -224,7 +220,7 @@ TEST_F(GroupingTest, KeepSizeNeighboursKeepsSharedSizesInOrder) {
         MakeScanList({{5, "/z"}, {3, "/b"}, {5, "/a"}, {4, "/c"}, {3, "/b"}, {3, "/d"}});
     KeepSizeNeighbours(scan);
     std::vector<std::string> paths;
-    for (const ScanEntry& entry : scan) paths.push_back(entry.path);
+    for (const ScanEntry& entry : scan) paths.push_back(entry.Path());
     EXPECT_EQ(paths, (std::vector<std::string>{"/b", "/d", "/z", "/a"}));
 }
 
@@ -244,7 +240,7 @@ TEST_F(GroupingTest, RepeatedFilesOfASizeOrderedListKeepTheEntryOfTheSortedList)
     SortScanList(scan, *m_locale);
     auto paths = [](const ScanList& list) {
         std::vector<std::string> result;
-        for (const ScanEntry& entry : list) result.push_back(entry.path);
+        for (const ScanEntry& entry : list) result.push_back(entry.Path());
         return result;
     };
     EXPECT_EQ(paths(scan), paths(sorted));
@@ -261,10 +257,11 @@ TEST_F(GroupingTest, UnknownIdsFallBackToThePath) {
 // The set head, the numbering and the lines are the same whatever order the sets were handed
 // in: the order comes from the files' keys alone.
 TEST_F(GroupingTest, PairNeighboursOrdersBySetContentNotInputOrder) {
-    auto member = [](std::int64_t size, const char* path, std::size_t set, std::uint32_t crc) {
+    ScanList files;  // owns the folders the members point into
+    auto member = [&files](std::int64_t size, const char* path, std::size_t set,
+                           std::uint32_t crc) {
         SetMember m;
-        m.entry.size = size;
-        m.entry.path = path;
+        m.entry = files.Add(size, path);
         m.set = set;
         m.checksum = crc;
         return m;
