@@ -1029,18 +1029,22 @@ void TfrmMain::DropFileTarget1Drop(const QStringList& names) {
         if (!FolderExists(path) || m_searchPaths.IndexOf(path)) {
             continue;
         }
-        const QModelIndex node = LocateFolderNode(foundation::RemoveTrailingBackslash(path));
-        DirLB->setCurrentIndex(node);
-        if (node.isValid()) {
-            SetNodeTicked(node, true);
-            SetNodeBold(node, true);
-        }
-        // A node that was ticked already reports no change; list such a folder directly.
-        if (!m_searchPaths.IndexOf(path)) {
-            AddSearchPath(path);
-        }
+        TickAndListFolder(path);
     }
     UpdateSearchButtons();
+}
+
+void TfrmMain::TickAndListFolder(const std::string& path) {
+    const QModelIndex node = LocateFolderNode(foundation::RemoveTrailingBackslash(path));
+    DirLB->setCurrentIndex(node);
+    if (node.isValid()) {
+        SetNodeTicked(node, true);
+        SetNodeBold(node, true);
+    }
+    // A node that was ticked already reports no change; list such a folder directly.
+    if (!m_searchPaths.IndexOf(path)) {
+        AddSearchPath(path);
+    }
 }
 
 void TfrmMain::RestoreSearchPaths(const std::vector<std::string>& paths) {
@@ -1058,17 +1062,8 @@ void TfrmMain::RestoreSearchPaths(const std::vector<std::string>& paths) {
     m_searchPaths.Clear();
     RefreshPathLB();
     for (const std::string& path : paths) {
-        if (!FolderExists(path)) {
-            continue;
-        }
-        const QModelIndex node = LocateFolderNode(foundation::RemoveTrailingBackslash(path));
-        DirLB->setCurrentIndex(node);
-        if (node.isValid()) {
-            SetNodeTicked(node, true);
-            SetNodeBold(node, true);
-        }
-        if (!m_searchPaths.IndexOf(path)) {
-            AddSearchPath(path);
+        if (FolderExists(path)) {
+            TickAndListFolder(path);
         }
     }
     DirLB->setUpdatesEnabled(true);

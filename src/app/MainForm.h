@@ -305,6 +305,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Ticks and bolds the tree node of folder path (ending in the separator) and lists it.
+    void TickAndListFolder(const std::string& path);
     void BuildMenus();
     void BuildOptionsView();
     QWidget* BuildFolderPanel();

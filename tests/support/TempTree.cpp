@@ -325,10 +325,10 @@ void TempTree::ApplyAttributes(const TreeEntry& entry) {
     if (node.mtime || node.atime) {
         struct timespec times[2];
         const auto toSpec = [](const std::optional<platform::FileTime>& t) {
-            struct timespec spec {};
+            struct timespec ts {};
             if (!t) {
-                spec.tv_nsec = UTIME_OMIT;
-                return spec;
+                ts.tv_nsec = UTIME_OMIT;
+                return ts;
             }
             constexpr std::int64_t kNanos = 1'000'000'000;
             std::int64_t seconds = *t / kNanos;
@@ -337,9 +337,9 @@ void TempTree::ApplyAttributes(const TreeEntry& entry) {
                 nanos += kNanos;
                 --seconds;
             }
-            spec.tv_sec = static_cast<time_t>(seconds);
-            spec.tv_nsec = static_cast<long>(nanos);
-            return spec;
+            ts.tv_sec = static_cast<time_t>(seconds);
+            ts.tv_nsec = static_cast<long>(nanos);
+            return ts;
         };
         times[0] = toSpec(node.atime);
         times[1] = toSpec(node.mtime);
