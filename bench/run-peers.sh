@@ -186,7 +186,7 @@ version_of() {
 cpu=$(awk -F: '/^model name/ { sub(/^ +/, "", $2); print $2; exit }' /proc/cpuinfo)
 ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
-dirty=$(git -C "$root" status --porcelain 2>/dev/null | head -n1)
+dirty=$(git -C "$root" status --porcelain 2>/dev/null | grep -v " bench/RESULTS.md$" | head -n1)
 [ -n "$dirty" ] && commit="$commit (with uncommitted changes)"
 
 {
