@@ -77,7 +77,7 @@ void CheckOutputPath(const std::string& path) {
     const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
     struct stat info {};
     int error = 0;
-    if (::stat(folder.c_str(), &info) != 0) {
+    if (::stat(folder.c_str(), &info) != 0) {  // NOLINT(bugprone-branch-clone): other cause
         error = errno;
     } else if (!S_ISDIR(info.st_mode)) {
         error = ENOTDIR;

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "cli/UsageError.h"
 #include "foundation/Globals.h"
@@ -154,7 +155,8 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
         Handler handler;
     };
     const auto flag = [](std::function<void()> set) {
-        return OptionRule{false, [set](const std::string&, const std::string&) { set(); }};
+        return OptionRule{
+            false, [set = std::move(set)](const std::string&, const std::string&) { set(); }};
     };
     const auto valued = [](Handler handler) { return OptionRule{true, std::move(handler)}; };
     const auto sizeLimit = [](std::string& target) {

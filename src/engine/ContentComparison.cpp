@@ -639,7 +639,7 @@ void KeepReadFiles(ScanList& list, const std::vector<const ScanEntry*>& readFile
 // when the second reading does not fail.
 std::exception_ptr ErrorInPathOrder(const CandidateGroup& group, ContentContext& context,
                                     platform::FileSystem::FolderCache* folders,
-                                    std::exception_ptr error) {
+                                    const std::exception_ptr& error) {
     std::vector<std::string> keys(group.files.size());
     std::vector<std::size_t> order(group.files.size());
     for (std::size_t i = 0; i < group.files.size(); ++i) {

@@ -60,6 +60,8 @@ public:
     std::vector<ScanEntry>& Entries() { return m_entries; }
     const std::vector<ScanEntry>& Entries() const { return m_entries; }
 
+    // The container calls the engine's algorithms expect, named as the standard containers are.
+    // NOLINTBEGIN(readability-identifier-naming)
     std::size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
     ScanEntry& operator[](std::size_t i) { return m_entries[i]; }
@@ -80,6 +82,7 @@ public:
     void shrink_to_fit() { m_entries.shrink_to_fit(); }
     // Drops the entries and the folder table.
     void clear();
+    // NOLINTEND(readability-identifier-naming)
 
 private:
     std::vector<ScanEntry> m_entries;
