@@ -112,6 +112,29 @@ bool SetCheckedByUser(ResultTree& tree, ResultTree::NodeId node, bool checked, R
     return true;
 }
 
+namespace {
+
+// Sets the box of every file row (set heads included) that matches.
+template <typename Matches>
+void SetFileRowsChecked(ResultTree& tree, bool checked, Matches matches) {
+    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
+        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
+        if (node.level >= 1 && matches(node.entry)) {
+            node.checked = checked;
+        }
+    }
+}
+
+bool IsMarkable(const TEntry& entry) {
+    return entry.Status == EntryStatus::None;
+}
+
+bool IsMarkedOrFailed(const TEntry& entry) {
+    return entry.Status == EntryStatus::Failed || entry.Status == EntryStatus::Marked;
+}
+
+}  // namespace
+
 void MarkAll(ResultTree& tree, const BlockedFolderRule& blocked, ResultsHost& host,
              const platform::Locale& locale) {
     host.SetStatusText("");
@@ -128,12 +151,7 @@ void MarkAll(ResultTree& tree, const BlockedFolderRule& blocked, ResultsHost& ho
 
 void UnMarkAll(ResultTree& tree, ResultsHost& host, const platform::Locale& locale) {
     host.SetStatusText("");
-    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
-        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        if (node.level >= 1) {
-            node.checked = false;
-        }
-    }
+    SetFileRowsChecked(tree, false, [](const TEntry&) { return true; });
     DupeTVChecked(tree, host, locale);
 }
 
@@ -143,13 +161,9 @@ void MarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& ho
         return;
     }
     const std::string folder = tree.At(selected).entry.Folder;
-    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
-        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        if (node.level >= 1 && node.entry.Status == EntryStatus::None &&
-            node.entry.Folder == folder) {
-            node.checked = true;
-        }
-    }
+    SetFileRowsChecked(tree, true, [&folder](const TEntry& entry) {
+        return IsMarkable(entry) && entry.Folder == folder;
+    });
     host.Yield();
     DupeTVChecked(tree, host, locale);
 }
@@ -160,26 +174,18 @@ void UnMarkAllInDir(ResultTree& tree, ResultTree::NodeId selected, ResultsHost& 
         return;
     }
     const std::string folder = tree.At(selected).entry.Folder;
-    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
-        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        const EntryStatus status = node.entry.Status;
-        if (node.level >= 1 && (status == EntryStatus::Failed || status == EntryStatus::Marked) &&
-            node.entry.Folder == folder) {
-            node.checked = false;
-        }
-    }
+    SetFileRowsChecked(tree, false, [&folder](const TEntry& entry) {
+        return IsMarkedOrFailed(entry) && entry.Folder == folder;
+    });
     host.Yield();
     DupeTVChecked(tree, host, locale);
 }
 
 void MarkDoubleExtension(ResultTree& tree, ResultsHost& host, const platform::Locale& locale) {
-    for (std::size_t i = 0; i < tree.NodeCount(); ++i) {
-        ResultTree::Node& node = tree.At(static_cast<ResultTree::NodeId>(i));
-        if (node.level >= 1 && node.entry.Status == EntryStatus::None &&
-            std::count(node.entry.FileName.begin(), node.entry.FileName.end(), '.') >= 2) {
-            node.checked = true;
-        }
-    }
+    SetFileRowsChecked(tree, true, [](const TEntry& entry) {
+        return IsMarkable(entry) &&
+               std::count(entry.FileName.begin(), entry.FileName.end(), '.') >= 2;
+    });
     host.Yield();
     DupeTVChecked(tree, host, locale);
 }
