@@ -10,11 +10,12 @@ function(qm_target_defaults target)
   endif()
 endfunction()
 
-# qm_library(NAME DIR <dir> DEPS <libs...>): a static library of every .cpp in DIR.
-# Files ending in Posix.cpp / Win32.cpp are kept only on their own platform.
+# qm_library(NAME SOURCES <files...> DEPS <libs...>): a static library of the listed sources,
+# relative to the calling folder. Files ending in Posix.cpp / Win32.cpp are kept only on their
+# own platform, so a layer lists both and the build picks one.
 function(qm_library name)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  set(sources ${ARG_SOURCES})
   if(WIN32)
     list(FILTER sources EXCLUDE REGEX "Posix\\.cpp$")
   else()
