@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmere needs, and only those that are missing.
-# Usage: scripts/install-deps.sh [core|gui|bench]...   (default: core gui)
+# Usage: scripts/install-deps.sh [core|gui|bench|fuzz]...   (default: core gui)
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
 gui=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6dbus6 dbus-daemon xvfb xauth)
 bench=(hyperfine jdupes fdupes rmlint rdfind time)
+fuzz=(clang libclang-rt-14-dev)
 
 wanted=()
 groups=("$@")
@@ -15,7 +16,8 @@ for g in "${groups[@]}"; do
     core) wanted+=("${core[@]}") ;;
     gui) wanted+=("${gui[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
-    *) echo "install-deps: unknown group '$g' (core, gui, bench)" >&2; exit 2 ;;
+    fuzz) wanted+=("${fuzz[@]}") ;;
+    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz)" >&2; exit 2 ;;
   esac
 done
 
