@@ -19,6 +19,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "results/ResultStatistics.h"
+#include "storage/FileIo.h"
 #include "storage/ResultsFile.h"
 
 namespace qm::cli {

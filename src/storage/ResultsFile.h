@@ -60,8 +60,4 @@ void WriteResultsFile(const std::string& path, const std::vector<ResultsFileRow>
 // Throws FileError when the file cannot be read.
 std::vector<ResultsFileRow> ReadResultsFile(const std::string& path);
 
-// Writes content to path atomically (temporary file in the same folder, then rename). A new file
-// gets the permissions the umask allows; an existing one keeps its own. Throws FileError.
-void WriteFileAtomically(const std::string& path, std::string_view content);
-
 }  // namespace qm::storage
