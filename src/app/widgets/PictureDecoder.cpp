@@ -121,8 +121,9 @@ DecodedPicture DecodeRaster(QByteArray data, QSize box, const PictureDecoder::Li
         picture.sourceSize = shown;
         const QSize fitted = PictureDecoder::FitWithin(shown, box);
         const QSize target = turned ? fitted.transposed() : fitted;
-        // JPEG scales while it decodes; the other readers decode at full size first.
-        const bool scalesWhileDecoding = reader.supportsOption(QImageIOHandler::ScaledSize);
+        // libjpeg scales while it decodes; the other readers (PNG's too, though it takes a
+        // scaled size) decode at full size first.
+        const bool scalesWhileDecoding = reader.format() == "jpeg";
         if (ImageBytes(scalesWhileDecoding ? target : stored) > limits.maxDecodeBytes) {
             return Failure(QStringLiteral("The picture is too large to preview."));
         }
