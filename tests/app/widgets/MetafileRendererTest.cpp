@@ -108,6 +108,7 @@ private slots:
     void decodesBitmapFormats_data();
     void decodesBitmapFormats();
     void refusesImpossibleBitmaps();
+    void sampleDrawing();
 };
 
 void MetafileRendererTest::drawsShapesAndBitmaps_data() {
@@ -665,6 +666,47 @@ void MetafileRendererTest::refusesImpossibleBitmaps() {
     QVERIFY(std::int64_t{sampled.width()} * sampled.height() <= DibDecoder::kMaxPixels);
     QVERIFY(sampled.width() < side);
     QCOMPARE(QColor(sampled.pixel(0, 0)), QColor(Qt::white));
+}
+
+void MetafileRendererTest::sampleDrawing() {
+    // A drawing with every kind of record, kept as metafile-sample.emf and .png in the working
+    // folder for a look at the result.
+    QImage photo(16, 8, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x) {
+            photo.setPixel(x, y, qRgb(x * 16, y * 32, 255 - x * 16));
+        }
+    }
+    const QByteArray file = EmfWriter(QSize(200, 120))
+                                .Brush(1, QColor(255, 250, 230))
+                                .Pen(2, QColor(120, 120, 120), 1)
+                                .Select(1)
+                                .Select(2)
+                                .Rectangle(QRect(QPoint(2, 2), QPoint(197, 117)))
+                                .Brush(3, kBlue)
+                                .Select(3)
+                                .Ellipse(QRect(QPoint(10, 10), QPoint(70, 70)))
+                                .Brush(4, kGreen)
+                                .Select(4)
+                                .Pen(5, kRed, 3)
+                                .Select(5)
+                                .Polygon16({{80, 70}, {110, 10}, {140, 70}})
+                                .StretchDib(QRect(150, 10, 40, 60), photo)
+                                .Font(6, -18)
+                                .Select(6)
+                                .TextColor(Qt::black)
+                                .U32Record(18, 1)
+                                .TextW(QPoint(12, 85), "Quillmere preview", 10)
+                                .Finish();
+    const QImage image = Render(file, QSize(400, 240));
+    QVERIFY(!image.isNull());
+    QVERIFY(Near(image.pixel(80, 80), kBlue));     // inside the ellipse
+    QVERIFY(Near(image.pixel(220, 110), kGreen));  // inside the triangle
+    QVERIFY(Near(image.pixel(390, 230), QColor(255, 250, 230)));
+    QFile out("metafile-sample.emf");
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    QVERIFY(image.save("metafile-sample.png"));
 }
 
 QTEST_MAIN(MetafileRendererTest)
