@@ -104,7 +104,8 @@ std::string UnescapeIniValue(std::string_view text) {
 }
 
 IniProfile IniProfile::Parse(std::string_view text) {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    // Every mark, so that the text written back never starts with one.
+    while (text.starts_with(kByteOrderMark)) {
         text.remove_prefix(kByteOrderMark.size());
     }
     IniProfile profile;
