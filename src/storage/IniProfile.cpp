@@ -246,7 +246,8 @@ bool IniProfile::ReadBool(std::string_view section, std::string_view key, bool f
     return number ? *number != 0 : fallback;
 }
 
-void IniProfile::WriteRaw(std::string_view section, std::string_view key, std::string value) {
+void IniProfile::WriteRaw(std::string_view section, std::string_view key,
+                          const std::string& value) {
     Section* target = FindSection(section);
     if (target == nullptr) {
         // A blank line before a new section, for whoever reads the file.

@@ -80,7 +80,7 @@ private:
     Section* FindSection(std::string_view section);
     const Section* FindSection(std::string_view section) const;
     const Line* FindLine(std::string_view section, std::string_view key) const;
-    void WriteRaw(std::string_view section, std::string_view key, std::string value);
+    void WriteRaw(std::string_view section, std::string_view key, const std::string& value);
     void AddLine(Section& target, std::string text);
 
     std::vector<std::string> m_leadingLines;  // before the first section

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/Error.h"
+#include "platform/Locale.h"
 #include "platform/UserFolders.h"
 #include "scope/SearchPathList.h"
 #include "storage/FileIo.h"
@@ -203,6 +204,16 @@ std::vector<std::string> SearchFoldersToRestore(
         list.Add(folder);
     }
     return list.Paths();
+}
+
+std::vector<scope::FilterRow> FilterRowsToRestore(std::vector<scope::FilterRow> stored,
+                                                  const platform::Locale& locale) {
+    std::stable_sort(stored.begin(), stored.end(),
+                     [&](const scope::FilterRow& a, const scope::FilterRow& b) {
+                         const int order = locale.Compare(a.mask, b.mask);
+                         return order != 0 ? order < 0 : a.mask < b.mask;
+                     });
+    return stored;
 }
 
 }  // namespace qm::storage

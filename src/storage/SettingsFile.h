@@ -78,4 +78,10 @@ std::vector<std::string> SearchFoldersToRestore(
     const std::vector<std::string>& stored, const platform::Locale& locale,
     const std::function<bool(const std::string&)>& folderExists);
 
+// The filter rows of a settings file in the order the table shows them after loading: sorted by
+// mask in the locale's case-insensitive order (masks it calls equal by their bytes, rows of one
+// mask as they were stored).
+std::vector<scope::FilterRow> FilterRowsToRestore(std::vector<scope::FilterRow> stored,
+                                                  const platform::Locale& locale);
+
 }  // namespace qm::storage

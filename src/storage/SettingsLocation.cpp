@@ -9,7 +9,7 @@ std::string SettingsFolder(const std::string& programFolder) {
     if (!programFolder.empty() && platform::IsWritableFolder(programFolder)) {
         return foundation::AddTrailingBackslash(programFolder);
     }
-    const std::string folder = platform::UserConfigFolder() + "Quillmere" + foundation::kPathDelim;
+    std::string folder = platform::UserConfigFolder() + "Quillmere" + foundation::kPathDelim;
     platform::MakeFolders(folder);
     return folder;
 }

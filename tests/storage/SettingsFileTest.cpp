@@ -288,6 +288,23 @@ TEST(SettingsFileTest, SearchFoldersAreRestoredSortedOnceEachAndOnlyWhenTheyExis
     EXPECT_TRUE(SearchFoldersToRestore({}, *locale, exists).empty());
 }
 
+TEST(SettingsFileTest, FilterRowsAreRestoredSortedByMask) {
+    const std::unique_ptr<platform::Locale> locale = platform::CreateLocale("en_US");
+    EXPECT_EQ(FilterRowsToRestore({{"*.txt", "Text", true},
+                                   {"*.BMP", "Bitmap", false},
+                                   {"*.*", "All Files", false},
+                                   {"*.bmp", "bitmap, again", true},
+                                   {"*.bmp", "bitmap, third", false},
+                                   {"*.gif", "GIF", false}},
+                                  *locale),
+              (std::vector<FilterRow>{{"*.*", "All Files", false},
+                                      {"*.BMP", "Bitmap", false},
+                                      {"*.bmp", "bitmap, again", true},
+                                      {"*.bmp", "bitmap, third", false},
+                                      {"*.gif", "GIF", false},
+                                      {"*.txt", "Text", true}}));
+}
+
 TEST(SettingsFileTest, SavingReplacesTheWholeFile) {
     TempTree tree{{"s.ini", Content("[Options]\r\nOld Key=1\r\n[Old Section]\r\nx=y\r\n")}};
     const std::string path = tree.Path("s.ini");
