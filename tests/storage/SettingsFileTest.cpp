@@ -2,6 +2,7 @@
 
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -439,6 +440,15 @@ TEST(SettingsFileTest, DefaultSettingsLiveInTheProgramFolderOnlyWhenItIsWritable
         EXPECT_EQ(info.st_uid, 65534u);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
     }
+
+    // A relative $HOME is no home: the password database's entry stands in. There (in
+    // "/nonexistent", as a rule) nothing can be made; the path comes back all the same, and
+    // writing Default.ini will say what went wrong.
+    const passwd* nobody = ::getpwuid(65534);
+    ASSERT_NE(nobody, nullptr);
+    const std::string fallback = std::string(nobody->pw_dir) + "/.config/Quillmere/";
+    EXPECT_EQ(SettingsFolderAsNobody(tree.Path("prog/"), "relative/home", nullptr),
+              fallback + "\n" + fallback + "Default.ini");
 }
 
 }  // namespace
