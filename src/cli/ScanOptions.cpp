@@ -5,11 +5,14 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 
 #include "cli/UsageError.h"
 #include "foundation/Globals.h"
+#include "platform/Locale.h"
+#include "storage/SettingsFile.h"
 
 namespace qm::cli {
 
@@ -148,6 +151,49 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
     std::vector<std::string> folders;
     std::optional<platform::LocalDateTime> dateFrom;
     std::optional<platform::LocalDateTime> dateTo;
+    std::vector<std::string> settingsFolders;
+    // Lists that a settings file filled: the first option after it that adds to one of them
+    // starts that list anew, so that options given after the file override it.
+    std::set<const std::vector<std::string>*> fromSettings;
+    const auto overriding = [&fromSettings](std::vector<std::string> & list) -> auto& {
+        if (fromSettings.erase(&list) > 0) {
+            list.clear();
+        }
+        return list;
+    };
+    const auto applySettings = [&](const std::string& path) {
+        const storage::SettingsFile file = storage::ReadSettingsFile(path);
+        const scope::SearchSettings& search = file.search;
+        settingsFolders.clear();
+        for (const std::string& folder : search.searchFolders) {
+            settingsFolders.push_back(AbsoluteFolder(folder, workingFolder));
+        }
+        masks.clear();
+        for (const scope::FilterRow& row : search.filters) {
+            if (row.selected) {
+                masks.push_back(row.mask);
+            }
+        }
+        criteria.minSizeText = search.minSizeText;
+        criteria.maxSizeText = search.maxSizeText;
+        criteria.sizeUnitIndex = search.sizeUnitIndex;
+        // No method chosen searches by contents, as the window does.
+        criteria.method = search.methodIndex >= 0 && search.methodIndex <= 4
+                              ? static_cast<engine::Method>(search.methodIndex)
+                              : engine::Method::ContentsOnly;
+        criteria.includeHidden = search.includeHidden;
+        criteria.includeSubFolders = search.includeSubFolders;
+        criteria.depthLimit = search.depthLimit;
+        criteria.ignoredFolders.clear();
+        for (const std::string& folder : search.ignoredFolders) {
+            criteria.ignoredFolders.push_back(AbsoluteFolder(folder, workingFolder));
+        }
+        criteria.ignoreSubFolders = search.ignoreSubFolders;
+        criteria.excludedFolderMasks = search.excludedFolderMasks;
+        criteria.excludedFileMasks = search.excludedFileMasks;
+        fromSettings = {&masks, &criteria.ignoredFolders, &criteria.excludedFolderMasks,
+                        &criteria.excludedFileMasks};
+    };
 
     using Handler = std::function<void(const std::string& option, const std::string& value)>;
     struct OptionRule {
@@ -179,11 +225,19 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
         {"--recursive", flag([&] { criteria.includeSubFolders = true; })},
         {"--no-recursive", flag([&] { criteria.includeSubFolders = false; })},
         {"--ignore-sub-folders", flag([&] { criteria.ignoreSubFolders = true; })},
+        {"--no-ignore-sub-folders", flag([&] { criteria.ignoreSubFolders = false; })},
         {"--mask", valued([&](const std::string& option, const std::string& value) {
              if (value.empty()) {
                  Fail("empty mask for " + option);
              }
-             masks.push_back(value);
+             overriding(masks).push_back(value);
+         })},
+        {"--settings", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty file name for " + option);
+             }
+             applySettings(value.front() == kPathDelim ? value
+                                                       : workingFolder + kPathDelim + value);
          })},
         {"--depth", valued([&](const std::string& option, const std::string& value) {
              const auto number = ParseDecimal(value);
@@ -212,7 +266,7 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
                  Fail("empty folder for " + option);
              }
              const std::string folder = AbsoluteFolder(value, workingFolder);
-             auto& list = criteria.ignoredFolders;
+             auto& list = overriding(criteria.ignoredFolders);
              if (std::find(list.begin(), list.end(), folder) == list.end()) {
                  list.push_back(folder);
              }
@@ -221,13 +275,13 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
              if (value.empty()) {
                  Fail("empty mask for " + option);
              }
-             criteria.excludedFolderMasks.push_back(value);
+             overriding(criteria.excludedFolderMasks).push_back(value);
          })},
         {"--exclude-file-mask", valued([&](const std::string& option, const std::string& value) {
              if (value.empty()) {
                  Fail("empty mask for " + option);
              }
-             criteria.excludedFileMasks.push_back(value);
+             overriding(criteria.excludedFileMasks).push_back(value);
          })},
         {"--date-kind", valued([&](const std::string& option, const std::string& value) {
              criteria.dateRange.kind =
@@ -305,10 +359,18 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
     if (options.help || options.version) {
         return options;
     }
-    if (folders.empty()) {
+    if (folders.empty() && settingsFolders.empty()) {
         Fail("no folder to search given (see --help)");
     }
+    if (masks.empty() && fromSettings.contains(&masks)) {
+        Fail("the settings file ticks no file filter (give --mask)");
+    }
 
+    if (folders.empty()) {
+        // The order and uniqueness of the window's search folder list.
+        criteria.searchFolders = storage::SearchFoldersToRestore(
+            settingsFolders, platform::UserLocale(), [](const std::string&) { return true; });
+    }
     for (const std::string& folder : folders) {
         const std::string absolute = AbsoluteFolder(folder, workingFolder);
         auto& list = criteria.searchFolders;
@@ -327,9 +389,15 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
 
 std::string HelpText() {
     return R"(Usage: quillmere-scan [OPTION]... FOLDER...
+  or:  quillmere-scan --settings FILE.ini [OPTION]... [FOLDER]...
 Finds duplicate files in the FOLDERs (and their sub folders) with Quillmere's search engine.
 
 Files:
+      --settings FILE.ini       search as a settings file saved by the window says: its search
+                                folders, the masks of its ticked filters, sizes and unit, method,
+                                hidden files, sub folders and depth, excluded folders and masks.
+                                Options after it override it (a list option starts its list
+                                anew); FOLDERs given on the command line replace its folders
       --mask MASK               file-name mask to search (repeatable; default "*.*", every file)
       --hidden, --no-hidden     include hidden files and folders, or not (default: include)
       --recursive, --no-recursive
@@ -340,7 +408,8 @@ Files:
       --size-unit UNIT          bytes, kilobytes (1,024 bytes) or megabytes (1,024,000 bytes);
                                 default kilobytes, as in the window
       --ignore-folder DIR       skip this folder (repeatable)
-      --ignore-sub-folders      skip the sub folders of ignored folders too
+      --ignore-sub-folders, --no-ignore-sub-folders
+                                skip the sub folders of ignored folders too, or not (default: not)
       --exclude-folder-mask M   skip folders whose name matches M (repeatable)
       --exclude-file-mask M     skip files whose name matches M (repeatable)
       --date-kind KIND          modified (default), created or accessed: the time --date-from

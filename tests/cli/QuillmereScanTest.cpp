@@ -15,12 +15,14 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 
 #include "foundation/Globals.h"
 #include "storage/ResultsFile.h"
+#include "storage/SettingsFile.h"
 #include "support/TempTree.h"
 
 namespace qm::cli {
@@ -654,6 +656,8 @@ TEST(QuillmereScanTest, HelpAndVersion) {
                                "--method",
                                "--ignore-folder",
                                "--ignore-sub-folders",
+                               "--no-ignore-sub-folders",
+                               "--settings",
                                "--exclude-folder-mask",
                                "--exclude-file-mask",
                                "--date-kind",
@@ -721,6 +725,60 @@ TEST(QuillmereScanTest, InterruptAbortsWritesNothingAndExits130) {
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(EntriesIn(tree.Root()), 1u);
+}
+
+// The duplicate sets of a results file, whatever their order.
+std::set<std::set<std::string>> DatSets(const std::string& path) {
+    std::map<std::string, std::set<std::string>> groups;
+    for (const storage::ResultsFileRow& row : storage::ReadResultsFile(path)) {
+        groups[row.groupText].insert(row.path);
+    }
+    std::set<std::set<std::string>> sets;
+    for (auto& [group, paths] : groups) {
+        sets.insert(std::move(paths));
+    }
+    return sets;
+}
+
+TEST(QuillmereScanTest, SearchesAsASavedSettingsFileSays) {
+    TempTree tree{
+        {"photos/a.jpg", Content("JPG")},         {"photos/b.jpg", Content("JPG")},
+        {"photos/.h1.jpg", Content("HIDDEN")},    {"photos/.h2.jpg", Content("HIDDEN")},
+        {"photos/sub/c.jpg", Content("SUB")},     {"photos/sub/d.jpg", Content("SUB")},
+        {"photos/tmp/e.jpg", Content("IGNORED")}, {"photos/tmp/f.jpg", Content("IGNORED")},
+        {"photos/q.jpg", Content("ACROSS")},      {"docs/p.jpg", Content("ACROSS")},
+        {"docs/x.txt", Content("TXT")},           {"docs/y.txt", Content("TXT")},
+        {"odd\nname/g.jpg", Content("NL")},       {"odd\nname/h.jpg", Content("NL")},
+    };
+    storage::SettingsFile saved;
+    saved.search.searchFolders = {tree.Path("photos/"), tree.Path("docs/"),
+                                  tree.Path("odd\nname/")};
+    saved.search.filters = {{"*.jpg", "JPEG", true}, {"*.txt", "Text", false}};
+    saved.search.includeHidden = false;
+    saved.search.ignoredFolders = {tree.Path("photos/tmp/")};
+    const std::string settings = tree.Path("saved.ini");
+    storage::WriteSettingsFile(settings, saved);
+
+    const std::string out = tree.Path("out.dat");
+    const ScanRun run = Scan({"--settings", settings, "--format", "dat", "--output", out});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(DatSets(out), (std::set<std::set<std::string>>{
+                                {tree.Path("photos/a.jpg"), tree.Path("photos/b.jpg")},
+                                {tree.Path("photos/sub/c.jpg"), tree.Path("photos/sub/d.jpg")},
+                                {tree.Path("photos/q.jpg"), tree.Path("docs/p.jpg")},
+                                {tree.Path("odd\nname/g.jpg"), tree.Path("odd\nname/h.jpg")}}));
+
+    // Options after the file override it.
+    const ScanRun txt = Scan({"--settings", settings, "--mask", "*.txt", "--no-recursive"});
+    ASSERT_EQ(txt.status, 0) << txt.err;
+    EXPECT_EQ(
+        Sets(txt.out),
+        (std::set<std::set<std::string>>{{tree.Path("docs/x.txt"), tree.Path("docs/y.txt")}}));
+
+    const ScanRun missing = Scan({"--settings", tree.Path("missing.ini")});
+    EXPECT_EQ(missing.status, 1);
+    ASSERT_EQ(Lines(missing.err).size(), 1u) << missing.err;
+    EXPECT_NE(missing.err.find(tree.Path("missing.ini")), std::string::npos) << missing.err;
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "cli/UsageError.h"
+#include "foundation/Error.h"
+#include "storage/SettingsFile.h"
+#include "support/TempTree.h"
 
 namespace qm::cli {
 namespace {
@@ -186,6 +189,149 @@ TEST(ScanOptionsTest, BadUsageNamesTheOption) {
     // --help and --version need no folder.
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"--version"}).version);
+}
+
+// A settings file as the window saves it, with every value the scanner takes set away from the
+// scanner's own defaults.
+storage::SettingsFile SavedSearch() {
+    storage::SettingsFile file;
+    scope::SearchSettings& s = file.search;
+    s.searchFolders = {"/data/b/", "/data/a/", "/data/b/"};
+    s.filters = {{"*.jpg", "JPEG", true}, {"*.txt", "Text", false}, {"*.png", "PNG", true}};
+    s.minSizeText = "5";
+    s.maxSizeText = "9";
+    s.sizeUnitIndex = 2;
+    s.methodIndex = 3;
+    s.includeHidden = false;
+    s.includeSubFolders = false;
+    s.depthLimit = 7;
+    s.ignoredFolders = {"/data/a/tmp/"};
+    s.ignoreSubFolders = true;
+    s.excludedFolderMasks = {"*cache*"};
+    s.excludedFileMasks = {"*.bak"};
+    s.blockedFolders = {"/data/keep/"};
+    return file;
+}
+
+TEST(ScanOptionsTest, SettingsFileGivesTheSearchAndLaterOptionsOverrideIt) {
+    test::TempTree tree;
+    const std::string path = tree.Path("saved.ini");
+    storage::WriteSettingsFile(path, SavedSearch());
+
+    const engine::SearchCriteria c = Parse({"--settings", path}).criteria;
+    EXPECT_EQ(c.searchFolders, (std::vector<std::string>{"/data/a/", "/data/b/"}));
+    EXPECT_EQ(c.fileMaskText, "*.jpg, *.png");  // the ticked rows only
+    EXPECT_EQ(c.minSizeText, "5");
+    EXPECT_EQ(c.maxSizeText, "9");
+    EXPECT_EQ(c.sizeUnitIndex, 2);
+    EXPECT_EQ(c.method, engine::Method::NameAndSize);
+    EXPECT_FALSE(c.includeHidden);
+    EXPECT_FALSE(c.includeSubFolders);
+    EXPECT_EQ(c.depthLimit, 7);
+    EXPECT_EQ(c.ignoredFolders, std::vector<std::string>{"/data/a/tmp/"});
+    EXPECT_TRUE(c.ignoreSubFolders);
+    EXPECT_EQ(c.excludedFolderMasks, std::vector<std::string>{"*cache*"});
+    EXPECT_EQ(c.excludedFileMasks, std::vector<std::string>{"*.bak"});
+    EXPECT_FALSE(c.dateRange.enabled);  // never stored
+
+    // Options after the file override it; a list option starts its list anew, and further uses
+    // add to it; lists not named keep the file's entries; folders given replace its folders.
+    const engine::SearchCriteria o = Parse({"--settings",
+                                            path,
+                                            "--mask",
+                                            "*.gif",
+                                            "--mask",
+                                            "*.bmp",
+                                            "--exclude-file-mask",
+                                            "*.old",
+                                            "--ignore-folder",
+                                            "/x",
+                                            "--no-ignore-sub-folders",
+                                            "--hidden",
+                                            "--recursive",
+                                            "--depth",
+                                            "2",
+                                            "--method",
+                                            "size",
+                                            "--size-unit",
+                                            "bytes",
+                                            "--min-size",
+                                            "1",
+                                            "/other"})
+                                         .criteria;
+    EXPECT_EQ(o.searchFolders, std::vector<std::string>{"/other/"});
+    EXPECT_EQ(o.fileMaskText, "*.gif, *.bmp");
+    EXPECT_EQ(o.excludedFileMasks, std::vector<std::string>{"*.old"});
+    EXPECT_EQ(o.excludedFolderMasks, std::vector<std::string>{"*cache*"});
+    EXPECT_EQ(o.ignoredFolders, std::vector<std::string>{"/x/"});
+    EXPECT_FALSE(o.ignoreSubFolders);
+    EXPECT_TRUE(o.includeHidden);
+    EXPECT_TRUE(o.includeSubFolders);
+    EXPECT_EQ(o.depthLimit, 2);
+    EXPECT_EQ(o.method, engine::Method::SizeOnly);
+    EXPECT_EQ(o.sizeUnitIndex, 0);
+    EXPECT_EQ(o.minSizeText, "1");
+    EXPECT_EQ(o.maxSizeText, "9");
+
+    // Options before the file are overridden by it; folders are operands and replace its folders
+    // wherever they stand.
+    const engine::SearchCriteria before =
+        Parse({"/other", "--mask", "*.gif", "--depth", "3", "--hidden", "--settings", path})
+            .criteria;
+    EXPECT_EQ(before.fileMaskText, "*.jpg, *.png");
+    EXPECT_EQ(before.depthLimit, 7);
+    EXPECT_FALSE(before.includeHidden);
+    EXPECT_EQ(before.searchFolders, std::vector<std::string>{"/other/"});
+
+    // A relative name is taken from the working folder; a second file replaces the first.
+    storage::SettingsFile other = SavedSearch();
+    other.search.searchFolders = {"relative/"};
+    other.search.filters = {{"*", "All", true}};
+    other.search.methodIndex = -1;  // none chosen: by contents, as the window searches
+    other.search.sizeUnitIndex = -1;
+    storage::WriteSettingsFile(tree.Path("other.ini"), other);
+    const engine::SearchCriteria second =
+        ParseScanOptions({"--settings", path, "--settings=other.ini"}, tree.Root()).criteria;
+    EXPECT_EQ(second.searchFolders, std::vector<std::string>{tree.Path("relative/")});
+    EXPECT_EQ(second.fileMaskText, "*");
+    EXPECT_EQ(second.method, engine::Method::ContentsOnly);
+    EXPECT_EQ(second.sizeUnitIndex, -1);
+}
+
+TEST(ScanOptionsTest, SettingsFileThatCannotServeIsRefused) {
+    test::TempTree tree;
+    storage::SettingsFile noFilter = SavedSearch();
+    noFilter.search.filters = {{"*.jpg", "JPEG", false}};
+    storage::WriteSettingsFile(tree.Path("no-filter.ini"), noFilter);
+    storage::SettingsFile noFolder = SavedSearch();
+    noFolder.search.searchFolders.clear();
+    storage::WriteSettingsFile(tree.Path("no-folder.ini"), noFolder);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string named;
+    };
+    const Case cases[] = {
+        {{"--settings", tree.Path("no-filter.ini")}, "--mask"},
+        {{"--settings", tree.Path("no-folder.ini")}, "folder"},
+        {{"--settings="}, "--settings"},
+        {{"--settings"}, "--settings"},
+    };
+    for (const Case& c : cases) {
+        try {
+            Parse(c.args);
+            ADD_FAILURE() << "accepted: " << c.named;
+        } catch (const UsageError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos) << error.what();
+        }
+    }
+    // What the user adds makes them usable.
+    EXPECT_EQ(
+        Parse({"--settings", tree.Path("no-filter.ini"), "--mask", "*.png"}).criteria.fileMaskText,
+        "*.png");
+    EXPECT_EQ(Parse({"--settings", tree.Path("no-folder.ini"), "/d"}).criteria.searchFolders,
+              std::vector<std::string>{"/d/"});
+    EXPECT_THROW(Parse({"--settings", tree.Path("missing.ini"), "/d"}), FileError);
 }
 
 }  // namespace
