@@ -34,6 +34,14 @@ bool PopulateResultsTree(ResultTree& tree, const std::vector<std::string>& lines
 bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale);
 
+// The same, for a list that method made: each row also keeps the file's identity as the search
+// saw it (device, file id, size, modification time), and whether its set was found by content,
+// for the checks made before a file is trashed or moved. The overload above keeps the identities
+// too but knows no method, so its rows count as not found by content.
+bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, engine::Method method,
+                         ResultsHost& host, const BlockedFolderRule& blocked,
+                         const platform::Locale& locale);
+
 // The totals that filling the tree from lines would give, without building it.
 ResultStatistics CountResultStatistics(const std::vector<std::string>& lines,
                                        const engine::FieldNumbers& fields);
