@@ -84,12 +84,17 @@ platform::FileIdentity IdentityNow(const std::string& path) {
 }
 
 void Rewrite(const std::string& path, const std::string& bytes) {
+    struct stat before {};
+    const bool existed = ::stat(path.c_str(), &before) == 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     out.close();
-    // A time that surely differs from the one the file had, however coarse the clock.
-    const struct timespec times[2] = {{0, UTIME_OMIT}, {1'234'567'890, 0}};
-    ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    if (existed) {
+        // A time that surely differs from the one the file had, however coarse the clock.
+        const struct timespec times[2] = {{0, UTIME_OMIT},
+                                          {before.st_mtim.tv_sec + 1, before.st_mtim.tv_nsec}};
+        ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    }
 }
 
 }  // namespace qm::test

@@ -51,7 +51,7 @@ std::string ReadAll(const std::string& path);
 std::vector<std::string> NamesIn(const std::string& folder);
 // The identity the file at path shows now (the search would have listed this).
 platform::FileIdentity IdentityNow(const std::string& path);
-// Writes bytes over the file at path (same file, new content and time).
+// Writes bytes over the file at path: the same file, with new content and a later time.
 void Rewrite(const std::string& path, const std::string& bytes);
 
 }  // namespace qm::test
