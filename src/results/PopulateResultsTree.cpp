@@ -120,6 +120,32 @@ private:
     std::vector<std::string_view> m_parts;
 };
 
+class RowSource {
+public:
+    explicit RowSource(const std::vector<ListedRow>& rows) : m_rows(rows) {}
+
+    std::size_t Size() const { return m_rows.size(); }
+
+    LineView Read(std::size_t i) const {
+        const ListedRow& row = m_rows[i];
+        LineView view;
+        view.index = i;
+        view.key = row.key;
+        view.path = row.path;
+        view.groupValid = TryParseGroup(row.groupText, view.group);
+        view.size = row.size;
+        return view;
+    }
+
+    TEntry Entry(const LineView& view) const {
+        const ListedRow& row = m_rows[view.index];
+        return FileEntry(row.path, row.key, row.groupText, row.size, row.modified);
+    }
+
+private:
+    const std::vector<ListedRow>& m_rows;
+};
+
 class ListSource {
 public:
     ListSource(const engine::DuplicateList& list, const platform::Locale* locale,
@@ -322,6 +348,12 @@ bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, en
     const bool byContent =
         method == engine::Method::ContentsOnly || method == engine::Method::ContentsAndName;
     ListSource source(list, &locale, byContent);
+    return Populate(tree, source, host, blocked, locale);
+}
+
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ListedRow>& rows, ResultsHost& host,
+                         const BlockedFolderRule& blocked, const platform::Locale& locale) {
+    RowSource source(rows);
     return Populate(tree, source, host, blocked, locale);
 }
 
