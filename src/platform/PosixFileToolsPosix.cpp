@@ -121,7 +121,7 @@ int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::
 std::string PlaceUnderFreeName(const std::string& name, std::size_t maxBytes,
                                const std::function<int(const std::string&)>& place, int& error) {
     for (int n = 1; n <= kMaxNameTries; ++n) {
-        const std::string candidate = NumberedName(name, n, maxBytes);
+        std::string candidate = NumberedName(name, n, maxBytes);
         error = place(candidate);
         if (error == 0) {
             return candidate;
