@@ -52,11 +52,15 @@ int MakeFolders(const std::string& folder) {
 
 // The sub folder name of parentFd, made (0700) when missing; never through a link.
 Fd OpenSubFolder(int parentFd, const char* name, int& error) {
-    if (::mkdirat(parentFd, name, 0700) != 0 && errno != EEXIST) {
-        error = errno;
-        return {};
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    Fd fd(::openat(parentFd, name, kFlags));
+    if (!fd.Valid() && errno == ENOENT) {
+        if (::mkdirat(parentFd, name, 0700) != 0 && errno != EEXIST) {
+            error = errno;
+            return {};
+        }
+        fd = Fd(::openat(parentFd, name, kFlags));
     }
-    Fd fd(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.Valid()) {
         error = errno == ELOOP ? ENOTDIR : errno;
     }
@@ -80,12 +84,16 @@ bool OpenCanFolders(int canFd, TrashCan& can, std::string& reason) {
 std::optional<TrashCan> HomeCan(const std::string& homeTrash, std::string& reason) {
     TrashCan can;
     can.folder = homeTrash;
-    const int error = MakeFolders(homeTrash);
-    if (error != 0) {
-        reason = "cannot create the trash " + Quoted(homeTrash) + ": " + ErrorText(error);
-        return std::nullopt;
+    Fd canFd(::open(homeTrash.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!canFd.Valid()) {
+        // Made on first use, with every missing parent.
+        const int error = MakeFolders(homeTrash);
+        if (error != 0) {
+            reason = "cannot create the trash " + Quoted(homeTrash) + ": " + ErrorText(error);
+            return std::nullopt;
+        }
+        canFd = Fd(::open(homeTrash.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
-    const Fd canFd(::open(homeTrash.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!canFd.Valid()) {
         reason = "cannot use the trash " + Quoted(homeTrash) + ": " + ErrorText(errno);
         return std::nullopt;

@@ -398,6 +398,23 @@ TEST_F(MarkedFiles, MovePreservingPathsRecreatesTheFoldersBelowTheDestination) {
     EXPECT_EQ(host.LastStatus(), "1 file(s) moved to \"" + dest + "\". Unable to move 1 file(s).");
 }
 
+TEST_F(MarkedFiles, MoveFailsWhereTheTargetFolderCannotBeMade) {
+    // A file where the first folder of the preserved path would be made.
+    const std::string firstFolder = P("").substr(1, P("").find('/', 1) - 1);
+    files.Add({"dest/" + firstFolder, Content("in the way")});
+    ResultTree tree = Listed({{"a/x.txt", "b/x.txt"}});
+    Mark(tree, "-+");
+    std::vector<std::string> reasons;
+    MarkedActionOptions options;
+    options.onRow = [&](const RowOutcome& outcome) { reasons.push_back(outcome.reason); };
+    MoveMarkedFiles(tree, P("dest"), true, *ops, host, options);
+    EXPECT_EQ(Statuses(tree), "NF");
+    // The first folder that cannot be made, below the file in the way.
+    const std::string folder = P("dest") + P("").substr(0, P("").size() - 1);
+    EXPECT_EQ(reasons, Texts{"cannot create the folder \"" + folder + "\": Not a directory"});
+    EXPECT_EQ(ReadAll(P("b/x.txt")), "same bytes");
+}
+
 TEST(PreservedTargetFolder, DropsTheRootAndStaysBelowTheDestination) {
     struct Case {
         const char* folder;
