@@ -10,12 +10,14 @@
 #include <cstring>
 
 #include "cli/ConsoleSearchHost.h"
+#include "cli/CopyActions.h"
 #include "cli/ResultOutput.h"
 #include "cli/ScanOptions.h"
 #include "cli/UsageError.h"
 #include "engine/SearchRun.h"
 #include "foundation/Error.h"
 #include "foundation/Globals.h"
+#include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "results/ResultStatistics.h"
@@ -105,10 +107,15 @@ int Scan(const ScanOptions& options) {
     if (!options.outputPath.empty()) {
         CheckOutputPath(options.outputPath);
     }
+    CheckCopyActionTargets(options);
 
     const platform::Locale& locale = platform::UserLocale();
     g_abortRequested.store(false);
     InstallInterruptHandler();
+    if (!options.loadPath.empty()) {
+        return ActOnLoadedCopies(options, g_abortRequested, stdout, locale,
+                                 platform::SystemFileOperations());
+    }
     const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO) == 1;
     ConsoleSearchHost host(g_abortRequested, stderr, showProgress, locale);
 
@@ -128,7 +135,10 @@ int Scan(const ScanOptions& options) {
 
     const std::string text = ResultOutputText(result.duplicates, options.format, locale);
     if (options.outputPath.empty()) {
-        WriteStandardOutput(text);
+        // Acting on copies, standard output tells what was done instead.
+        if (options.copyAction == CopyAction::None) {
+            WriteStandardOutput(text);
+        }
     } else {
         storage::WriteFileAtomically(options.outputPath, text);
     }
@@ -140,6 +150,10 @@ int Scan(const ScanOptions& options) {
     const std::string summary = results::ResultStatisticsText(
         results::CountResultStatistics(result.duplicates), false, elapsed, locale);
     std::fprintf(stderr, "%s\n", summary.c_str());
+    if (options.copyAction != CopyAction::None) {
+        return ActOnCopies(result.duplicates, result.method, options, g_abortRequested, stdout,
+                           locale, platform::SystemFileOperations());
+    }
     return kExitSearchRan;
 }
 

@@ -113,6 +113,31 @@ T Choice(const std::string& option, const std::string& value,
     Fail("invalid value '" + value + "' for " + option + " (one of: " + Join(names, ", ") + ")");
 }
 
+// The rules between the options that act on copies; sets copyAction.
+void CheckCopyActionOptions(ScanOptions& options, bool trashCopies, bool foldersGiven) {
+    const bool move = !options.moveDestination.empty();
+    if (trashCopies && move) {
+        Fail("--trash-copies and --move-copies-to exclude each other");
+    }
+    options.copyAction = trashCopies ? CopyAction::Trash
+                         : move      ? CopyAction::Move
+                                     : CopyAction::None;
+    if (options.preservePaths && !move) {
+        Fail("--preserve-paths needs --move-copies-to");
+    }
+    if (options.dryRun && options.copyAction == CopyAction::None) {
+        Fail("--dry-run needs --trash-copies or --move-copies-to");
+    }
+    if (!options.loadPath.empty()) {
+        if (options.copyAction == CopyAction::None) {
+            Fail("--load needs --trash-copies or --move-copies-to");
+        }
+        if (foldersGiven) {
+            Fail("--load takes the sets from the file: no folder to search may be given");
+        }
+    }
+}
+
 }  // namespace
 
 std::string AbsoluteFolder(const std::string& path, const std::string& workingFolder) {
@@ -151,6 +176,7 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
     std::vector<std::string> folders;
     std::optional<platform::LocalDateTime> dateFrom;
     std::optional<platform::LocalDateTime> dateTo;
+    bool trashCopies = false;
     std::vector<std::string> settingsFolders;
     // Lists that a settings file filled: the first option after it that adds to one of them
     // starts that list anew, so that options given after the file override it.
@@ -191,8 +217,14 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
         criteria.ignoreSubFolders = search.ignoreSubFolders;
         criteria.excludedFolderMasks = search.excludedFolderMasks;
         criteria.excludedFileMasks = search.excludedFileMasks;
+        // Blocked folders protect their files from --trash-copies and --move-copies-to.
+        options.blockedFolders.clear();
+        for (const std::string& folder : search.blockedFolders) {
+            options.blockedFolders.push_back(AbsoluteFolder(folder, workingFolder));
+        }
+        options.blockedSubFolders = search.blockedSubFolders;
         fromSettings = {&masks, &criteria.ignoredFolders, &criteria.excludedFolderMasks,
-                        &criteria.excludedFileMasks};
+                        &criteria.excludedFileMasks, &options.blockedFolders};
     };
 
     using Handler = std::function<void(const std::string& option, const std::string& value)>;
@@ -316,6 +348,33 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
              }
              options.outputPath = value;
          })},
+        {"--trash-copies", flag([&] { trashCopies = true; })},
+        {"--move-copies-to", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty folder for " + option);
+             }
+             options.moveDestination =
+                 foundation::RemoveTrailingBackslash(AbsoluteFolder(value, workingFolder));
+         })},
+        {"--preserve-paths", flag([&] { options.preservePaths = true; })},
+        {"--blocked-folder", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty folder for " + option);
+             }
+             const std::string folder = AbsoluteFolder(value, workingFolder);
+             auto& list = overriding(options.blockedFolders);
+             if (std::find(list.begin(), list.end(), folder) == list.end()) {
+                 list.push_back(folder);
+             }
+         })},
+        {"--blocked-sub-folders", flag([&] { options.blockedSubFolders = true; })},
+        {"--dry-run", flag([&] { options.dryRun = true; })},
+        {"--load", valued([&](const std::string& option, const std::string& value) {
+             if (value.empty()) {
+                 Fail("empty file name for " + option);
+             }
+             options.loadPath = value;
+         })},
     };
 
     bool optionsEnded = false;
@@ -359,7 +418,8 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
     if (options.help || options.version) {
         return options;
     }
-    if (folders.empty() && settingsFolders.empty()) {
+    CheckCopyActionOptions(options, trashCopies, !folders.empty());
+    if (folders.empty() && settingsFolders.empty() && options.loadPath.empty()) {
         Fail("no folder to search given (see --help)");
     }
     if (masks.empty() && fromSettings.contains(&masks)) {
@@ -431,12 +491,35 @@ Output:
       --output FILE             write the results to FILE (replaced only when complete) instead
                                 of standard output
       --quiet                   show no progress (progress is shown only on a terminal)
+
+Acting on the copies (every file of a set but its first, as "Mark all" marks them; the first
+file of a set is never touched):
+      --trash-copies            move the copies to the trash (the freedesktop trash: the home
+                                trash, or the trash folder at the top of the file's file
+                                system); a file that no trash can take stays where it is
+      --move-copies-to DIR      move the copies into the existing folder DIR; a name taken
+                                there gets a new one ("a (2).txt"), nothing is ever replaced
+      --preserve-paths          with --move-copies-to: recreate each copy's folder path below
+                                DIR (/home/ann/a.txt goes to DIR/home/ann/a.txt)
+      --blocked-folder DIR      never act on files in DIR (repeatable)
+      --blocked-sub-folders     nor on files in the sub folders of blocked folders
+      --dry-run                 check and print what would be done; change nothing
+      --load FILE               take the sets from the results file FILE (written with
+                                --format dat or saved by the window) instead of searching; then
+                                no FOLDER is given
+Before a copy goes, it must still be the file the search listed (a regular file, not a link,
+of the same device, file id, size and modification time) and, for sets found by content,
+another copy must still be there unchanged; sets from a results file are compared byte for
+byte with the first file instead. A copy that fails a check is left alone. With these options,
+standard output gets one line per file acted on or refused and then the totals; the results
+themselves go only to --output. Ctrl+C stops between two files.
       --help                    show this help and exit
       --version                 show the version and exit
 
 The last line on standard error sums up the result and the time taken. Ctrl+C aborts the search:
 nothing is written and the exit status is 130.
-Exit status: 0 when the search ran (duplicates found or not), 1 on an error, 2 on bad usage.
+Exit status: 0 when the search ran (duplicates found or not), 1 on an error or when a copy could
+not be trashed or moved (in a dry run: would not be), 2 on bad usage.
 )";
 }
 

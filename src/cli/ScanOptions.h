@@ -10,6 +10,9 @@ namespace qm::cli {
 
 enum class OutputFormat : std::uint8_t { Text, Dat, Csv };
 
+// What is done with the copies (every file of a set but its first) once the sets are known.
+enum class CopyAction : std::uint8_t { None, Trash, Move };
+
 // What one command line asks for.
 struct ScanOptions {
     engine::SearchCriteria criteria;  // folders absolute, each ending in the separator
@@ -18,6 +21,14 @@ struct ScanOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+
+    CopyAction copyAction = CopyAction::None;
+    std::string moveDestination;  // --move-copies-to: absolute, without its trailing separator
+    bool preservePaths = false;
+    std::vector<std::string> blockedFolders;  // absolute, each ending in the separator
+    bool blockedSubFolders = false;
+    bool dryRun = false;
+    std::string loadPath;  // --load: the sets come from this results file; no search
 };
 
 // Parses the arguments after the program name, GNU style ("--name value", "--name=value", "--"

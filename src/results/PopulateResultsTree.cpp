@@ -120,10 +120,37 @@ private:
     std::vector<std::string_view> m_parts;
 };
 
+class RowSource {
+public:
+    explicit RowSource(const std::vector<ListedRow>& rows) : m_rows(rows) {}
+
+    std::size_t Size() const { return m_rows.size(); }
+
+    LineView Read(std::size_t i) const {
+        const ListedRow& row = m_rows[i];
+        LineView view;
+        view.index = i;
+        view.key = row.key;
+        view.path = row.path;
+        view.groupValid = TryParseGroup(row.groupText, view.group);
+        view.size = row.size;
+        return view;
+    }
+
+    TEntry Entry(const LineView& view) const {
+        const ListedRow& row = m_rows[view.index];
+        return FileEntry(row.path, row.key, row.groupText, row.size, row.modified);
+    }
+
+private:
+    const std::vector<ListedRow>& m_rows;
+};
+
 class ListSource {
 public:
-    ListSource(const engine::DuplicateList& list, const platform::Locale* locale)
-        : m_list(list), m_locale(locale) {}
+    ListSource(const engine::DuplicateList& list, const platform::Locale* locale,
+               bool foundByContent = false)
+        : m_list(list), m_locale(locale), m_foundByContent(foundByContent) {}
 
     std::size_t Size() const { return m_list.size(); }
 
@@ -141,13 +168,20 @@ public:
 
     TEntry Entry(const LineView& view) const {
         const engine::DuplicateEntry& e = m_list[view.index];
-        return FileEntry(e.path, e.extensionKey, engine::GroupText(e.group), e.size,
-                         engine::DateText(e.lastWrite, *m_locale));
+        TEntry entry = FileEntry(e.path, e.extensionKey, engine::GroupText(e.group), e.size,
+                                 engine::DateText(e.lastWrite, *m_locale));
+        // An entry without a file id (made by hand, not by a search) has no identity to check.
+        if (e.id.device != 0 || e.id.inode != 0) {
+            entry.Identity = platform::FileIdentity{e.id, e.size, e.lastWrite};
+        }
+        entry.FoundByContent = m_foundByContent;
+        return entry;
     }
 
 private:
     const engine::DuplicateList& m_list;
     const platform::Locale* m_locale;
+    bool m_foundByContent;
 };
 
 // Builds the tree.
@@ -305,6 +339,21 @@ bool PopulateResultsTree(ResultTree& tree, const std::vector<std::string>& lines
 bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale) {
     ListSource source(list, &locale);
+    return Populate(tree, source, host, blocked, locale);
+}
+
+bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, engine::Method method,
+                         ResultsHost& host, const BlockedFolderRule& blocked,
+                         const platform::Locale& locale) {
+    const bool byContent =
+        method == engine::Method::ContentsOnly || method == engine::Method::ContentsAndName;
+    ListSource source(list, &locale, byContent);
+    return Populate(tree, source, host, blocked, locale);
+}
+
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ListedRow>& rows, ResultsHost& host,
+                         const BlockedFolderRule& blocked, const platform::Locale& locale) {
+    RowSource source(rows);
     return Populate(tree, source, host, blocked, locale);
 }
 

@@ -34,6 +34,29 @@ bool PopulateResultsTree(ResultTree& tree, const std::vector<std::string>& lines
 bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale);
 
+// The same, for a list that method made: each row also keeps the file's identity as the search
+// saw it (device, file id, size, modification time), and whether its set was found by content,
+// for the checks made before a file is trashed or moved. The overload above keeps the identities
+// too but knows no method, so its rows count as not found by content.
+bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, engine::Method method,
+                         ResultsHost& host, const BlockedFolderRule& blocked,
+                         const platform::Locale& locale);
+
+// One file of a list whose fields are already apart (a results file's row, unescaped): the
+// fields that the line form holds as text.
+struct ListedRow {
+    std::string groupText;
+    std::string path;
+    std::string key;
+    std::int64_t size = 0;
+    std::string modified;
+};
+
+// The same fill for rows: no field is split again, so a path may hold any byte, "|" included.
+// The rows carry no identity (see TEntry::Identity).
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ListedRow>& rows, ResultsHost& host,
+                         const BlockedFolderRule& blocked, const platform::Locale& locale);
+
 // The totals that filling the tree from lines would give, without building it.
 ResultStatistics CountResultStatistics(const std::vector<std::string>& lines,
                                        const engine::FieldNumbers& fields);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/FileOperations.h"
 
 namespace qm::results {
 
@@ -53,6 +56,11 @@ struct TEntry {
     bool FirstOfSet = false;
     RgbColor BandColor = 0;
     EntryStatus Status = EntryStatus::None;
+    // What the search saw of the file, checked again right before it is trashed or moved. None
+    // for rows read from a results file: their bytes are compared with a surviving copy instead.
+    std::optional<platform::FileIdentity> Identity;
+    // The set was found by comparing bytes: a copy is trashed only while another copy stays.
+    bool FoundByContent = false;
 
     std::string FullPath() const { return Folder + FileName; }
 };

@@ -210,6 +210,7 @@ storage::SettingsFile SavedSearch() {
     s.excludedFolderMasks = {"*cache*"};
     s.excludedFileMasks = {"*.bak"};
     s.blockedFolders = {"/data/keep/"};
+    s.blockedSubFolders = true;
     return file;
 }
 
@@ -233,6 +234,12 @@ TEST(ScanOptionsTest, SettingsFileGivesTheSearchAndLaterOptionsOverrideIt) {
     EXPECT_EQ(c.excludedFolderMasks, std::vector<std::string>{"*cache*"});
     EXPECT_EQ(c.excludedFileMasks, std::vector<std::string>{"*.bak"});
     EXPECT_FALSE(c.dateRange.enabled);  // never stored
+    const ScanOptions withActions = Parse({"--settings", path, "--trash-copies"});
+    EXPECT_EQ(withActions.blockedFolders, std::vector<std::string>{"/data/keep/"});
+    EXPECT_TRUE(withActions.blockedSubFolders);
+    EXPECT_EQ(
+        Parse({"--settings", path, "--trash-copies", "--blocked-folder", "/b"}).blockedFolders,
+        std::vector<std::string>{"/b/"});
 
     // Options after the file override it; a list option starts its list anew, and further uses
     // add to it; lists not named keep the file's entries; folders given replace its folders.
