@@ -150,6 +150,32 @@ private:
     const platform::Locale* m_locale;
 };
 
+class ResultLineSource {
+public:
+    explicit ResultLineSource(const std::vector<ResultLine>& lines) : m_lines(lines) {}
+
+    std::size_t Size() const { return m_lines.size(); }
+
+    LineView Read(std::size_t i) const {
+        const ResultLine& line = m_lines[i];
+        LineView view;
+        view.index = i;
+        view.key = line.key;
+        view.path = line.path;
+        view.groupValid = TryParseGroup(line.groupText, view.group);
+        view.size = line.size;
+        return view;
+    }
+
+    TEntry Entry(const LineView& view) const {
+        const ResultLine& line = m_lines[view.index];
+        return FileEntry(line.path, line.key, line.groupText, line.size, line.modified);
+    }
+
+private:
+    const std::vector<ResultLine>& m_lines;
+};
+
 // Builds the tree.
 template <class Source>
 class TreeSink {
@@ -305,6 +331,12 @@ bool PopulateResultsTree(ResultTree& tree, const std::vector<std::string>& lines
 bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale) {
     ListSource source(list, &locale);
+    return Populate(tree, source, host, blocked, locale);
+}
+
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ResultLine>& lines, ResultsHost& host,
+                         const BlockedFolderRule& blocked, const platform::Locale& locale) {
+    ResultLineSource source(lines);
     return Populate(tree, source, host, blocked, locale);
 }
 

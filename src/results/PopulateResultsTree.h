@@ -5,6 +5,7 @@
 
 #include "engine/FileRecords.h"
 #include "results/BlockedFolderRule.h"
+#include "results/ResultLine.h"
 #include "results/ResultStatistics.h"
 #include "results/ResultTree.h"
 #include "results/ResultsHost.h"
@@ -32,6 +33,11 @@ bool PopulateResultsTree(ResultTree& tree, const std::vector<std::string>& lines
 // size and date (written as the date text of locale) take the place of the line fields. Paths
 // keep every byte, "|" included.
 bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, ResultsHost& host,
+                         const BlockedFolderRule& blocked, const platform::Locale& locale);
+
+// The same for lines whose fields are already apart (a results file as read): group, date, size,
+// key and path are taken from each line's own fields, so a path may hold "|".
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ResultLine>& lines, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale);
 
 // The totals that filling the tree from lines would give, without building it.
