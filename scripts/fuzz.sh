@@ -37,7 +37,7 @@ while read -r target; do
     echo "fuzz.sh: $target failed; the input is in $build_dir/" >&2
     status=1
   else
-    grep -E '^stat::number_of_executed_runs' "$build_dir/$target.log" || true
+    grep -E '^stat::number_of_executed_units' "$build_dir/$target.log" || true
   fi
 done <"$build_dir/fuzz-targets.txt"
 exit $status
