@@ -18,11 +18,8 @@ constexpr const char* kHtmlHead =
     "th, td { border: 1px solid #c0c0c0; padding: 2px 6px; text-align: left; "
     "vertical-align: top; }\r\n"
     "th { background: #e8e8e8; }\r\n"
-    "tr.root td { background: #f7f7f7; font-weight: bold; }\r\n"
-    "tr.head td { background: #e1e1ff; }\r\n"
-    "tr.head td.nesting { padding-left: 18px; }\r\n"
-    "tr.member td.nesting { padding-left: 30px; }\r\n"
-    "td.number { text-align: right; white-space: nowrap; }\r\n"
+    ".root { background: #f7f7f7; font-weight: bold; }\r\n"
+    ".head { background: #e1e1ff; }\r\n"
     "</style>\r\n"
     "</head>\r\n"
     "<body>\r\n"
@@ -35,22 +32,22 @@ constexpr const char* kHtmlTail =
     "</body>\r\n"
     "</html>";
 
-const char* RowClass(int level) {
+// Single class names and inline styles: word processors that import HTML apply those, and
+// browsers do anyway.
+std::string CellAttributes(int level, results::DupeColumn column) {
+    std::string attributes;
     if (level <= 0) {
-        return "root";
+        attributes = " class=\"root\"";
+    } else if (level == 1) {
+        attributes = " class=\"head\"";
     }
-    return level == 1 ? "head" : "member";
-}
-
-const char* CellClass(results::DupeColumn id) {
-    switch (id) {
-        case results::DupeColumn::Extension:
-            return " class=\"nesting\"";
-        case results::DupeColumn::FileSize:
-            return " class=\"number\"";
-        default:
-            return "";
+    if (column == results::DupeColumn::Extension && level > 0) {
+        attributes +=
+            level == 1 ? " style=\"padding-left: 18px\"" : " style=\"padding-left: 30px\"";
+    } else if (column == results::DupeColumn::FileSize) {
+        attributes += " style=\"text-align: right; white-space: nowrap\"";
     }
+    return attributes;
 }
 
 }  // namespace
@@ -93,12 +90,10 @@ std::string HtmlText(const ExportDocument& document) {
     }
     html += "</tr>\r\n</thead>\r\n<tbody>\r\n";
     for (const ExportRow& row : document.rows) {
-        html += "<tr class=\"";
-        html += RowClass(row.level);
-        html += "\">";
+        html += "<tr>";
         for (std::size_t c = 0; c < document.columns.size(); ++c) {
             html += "<td";
-            html += CellClass(document.columns[c].id);
+            html += CellAttributes(row.level, document.columns[c].id);
             html += '>';
             html += HtmlEscaped(ExportCellText(document, row, c));
             html += "</td>";

@@ -12,8 +12,9 @@ namespace qm::storage {
 // with a blank it is the text export, read back by the same rules.
 std::string TextTableText(const ExportDocument& document, char separator);
 
-// A cell of a text table: quoted when it holds the separator, a double quote, CR or LF, with
-// every double quote inside doubled; anything else as it stands. Invalid UTF-8 becomes U+FFFD,
+// A cell of a text table: quoted when it holds the separator, a double quote, CR or LF (and with
+// a blank as the separator also a tab), with every double quote inside doubled; anything else as
+// it stands. Invalid UTF-8 becomes U+FFFD,
 // so the table is valid UTF-8.
 std::string TextTableCell(std::string_view text, char separator);
 

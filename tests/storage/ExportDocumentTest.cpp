@@ -81,6 +81,9 @@ TEST(ExportDocumentTest, CsvAndTextTablesReadBackCellForCell) {
                          0),
               0u)
         << text;
+    // Between blanks a tab would read as a gap between cells, so the text form quotes it too.
+    EXPECT_NE(text.find(" \"tab\there.txt\" "), std::string::npos);
+    EXPECT_NE(csv.find(",tab\there.txt,"), std::string::npos);
 }
 
 // The window hands its columns in display order, maybe fewer of them.
