@@ -115,6 +115,9 @@ std::string EscapeField(std::string_view text) {
 }
 
 std::string UnescapeField(std::string_view text) {
+    if (text.find(kEscapeOpen) == std::string_view::npos) {
+        return std::string(text);  // the common case: nothing escaped
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -23,7 +23,6 @@ constexpr int kIndentPerLevel = 180;
 constexpr int kHeaderShade = 1;
 constexpr int kRootShade = 2;
 constexpr int kSetHeadShade = 3;
-constexpr int kBorderColor = 4;
 
 void AppendUtf16Unit(std::string& out, std::uint32_t unit) {
     out += "\\u";
@@ -68,35 +67,54 @@ std::vector<int> ColumnEdges(const ExportDocument& document) {
     return edges;
 }
 
+// Each cell draws its right and bottom border, the first cell its left one too and the header
+// row its top: a full grid at half the size of four borders a cell (an export may have a million
+// rows).
 std::string RowDefinition(const std::vector<int>& edges, int shade, bool header) {
     std::string text = "\\trowd\\trgaph" + std::to_string(kCellGap) + "\\trleft0";
     if (header) {
         text += "\\trhdr";
     }
     text += "\r\n";
-    const std::string border = "\\brdrs\\brdrw5\\brdrcf" + std::to_string(kBorderColor);
-    for (const int edge : edges) {
-        text += "\\clbrdrt" + border + "\\clbrdrl" + border + "\\clbrdrb" + border + "\\clbrdrr" +
-                border;
+    constexpr const char* kBorder = "\\brdrs\\brdrw5";
+    for (std::size_t c = 0; c < edges.size(); ++c) {
+        if (header) {
+            text += "\\clbrdrt";
+            text += kBorder;
+        }
+        if (c == 0) {
+            text += "\\clbrdrl";
+            text += kBorder;
+        }
+        text += "\\clbrdrb";
+        text += kBorder;
+        text += "\\clbrdrr";
+        text += kBorder;
         if (shade != 0) {
             text += "\\clcbpat" + std::to_string(shade);
         }
-        text += "\\cellx" + std::to_string(edge) + "\r\n";
+        text += "\\cellx" + std::to_string(edges[c]) + "\r\n";
     }
     return text;
 }
 
+// The document's font and size are set once; a cell only sets what differs from a plain one.
 void AppendCell(std::string& out, std::string_view text, bool bold, bool alignRight, int indent) {
-    out += "\\pard\\intbl\\plain\\f0\\fs18";
-    out += alignRight ? "\\qr" : "\\ql";
+    out += "\\pard\\intbl";
+    if (alignRight) {
+        out += "\\qr";
+    }
     if (indent > 0) {
         out += "\\li" + std::to_string(indent);
     }
-    if (bold) {
-        out += "\\b";
-    }
     out += ' ';  // ends the last control word; what follows is text, even a leading blank
+    if (bold) {
+        out += "{\\b ";
+    }
     out += RtfEscaped(text);
+    if (bold) {
+        out += '}';
+    }
     out += "\\cell\r\n";
 }
 
@@ -127,11 +145,12 @@ std::string RtfText(const ExportDocument& document) {
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n"
         "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
         "{\\colortbl;\\red232\\green232\\blue232;\\red247\\green247\\blue247;"
-        "\\red225\\green225\\blue255;\\red160\\green160\\blue160;}\r\n"
+        "\\red225\\green225\\blue255;}\r\n"
         "{\\info{\\title Quillmere Search Results}}\r\n";
     rtf += "\\paperw" + std::to_string(kPageWidth) + "\\paperh" + std::to_string(kPageHeight) +
            "\\landscape\\margl" + std::to_string(kMargin) + "\\margr" + std::to_string(kMargin) +
-           "\\margt" + std::to_string(kMargin) + "\\margb" + std::to_string(kMargin) + "\r\n";
+           "\\margt" + std::to_string(kMargin) + "\\margb" + std::to_string(kMargin) +
+           "\\f0\\fs18\r\n";
 
     // A table row needs at least one cell; without columns there is no table.
     const std::size_t count = document.columns.size();
@@ -160,7 +179,7 @@ std::string RtfText(const ExportDocument& document) {
         }
     }
     // A document should not end inside a table row.
-    rtf += "\\pard\\plain\\f0\\fs18\\par\r\n}";
+    rtf += "\\pard\\par\r\n}";
     return rtf;
 }
 

@@ -5,7 +5,7 @@
 namespace qm::storage {
 
 std::string TextTableCell(std::string_view text, char separator) {
-    const std::string valid = ValidUtf8(text);
+    std::string valid = ValidUtf8(text);
     // With a blank between cells, a tab would read as a gap between cells too.
     const char mustQuote[] = {separator, '"', '\r', '\n', separator == ' ' ? '\t' : '"', '\0'};
     if (valid.find_first_of(mustQuote) == std::string::npos) {
