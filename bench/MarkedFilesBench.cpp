@@ -91,11 +91,8 @@ void TrashMarkedCopies(benchmark::State& state) {
         results::NullResultsHost quiet;
         if (loaded) {
             // From a results file: no identities, so each copy is compared with its first file.
-            std::vector<results::ListedRow> rows;
-            for (const storage::ResultsFileRow& row : storage::ResultsRowsOf(list, locale)) {
-                rows.push_back({row.groupText, row.path, row.key, row.size, row.modified});
-            }
-            results::PopulateResultsTree(tree, rows, quiet, {}, locale);
+            results::PopulateResultsTree(tree, storage::ResultsRowsOf(list, locale), quiet, {},
+                                         locale);
         } else {
             results::PopulateResultsTree(tree, list, engine::Method::ContentsOnly, quiet, {},
                                          locale);

@@ -4,6 +4,8 @@
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
+# The HTML export test reads its output back with libxml2 (tests only).
+core+=(libxml2-dev)
 gui=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6dbus6 dbus-daemon xvfb xauth libuemf-dev)
 bench=(hyperfine jdupes fdupes rmlint rdfind time)
 fuzz=(clang libclang-rt-14-dev)

@@ -133,11 +133,7 @@ int ActOnCopies(const engine::DuplicateList& list, engine::Method method,
 
 int ActOnLoadedCopies(const ScanOptions& options, const std::atomic<bool>& stop, std::FILE* out,
                       const platform::Locale& locale, platform::FileOperations& operations) {
-    std::vector<results::ListedRow> rows;
-    for (storage::ResultsFileRow& row : storage::ReadResultsFile(options.loadPath)) {
-        rows.push_back(results::ListedRow{std::move(row.groupText), std::move(row.path),
-                                          std::move(row.key), row.size, std::move(row.modified)});
-    }
+    const std::vector<results::ResultLine> rows = storage::ReadResultsFile(options.loadPath);
     results::ResultTree tree;
     results::NullResultsHost host;
     const results::BlockedFolderRule blocked(options.blockedFolders, options.blockedSubFolders,

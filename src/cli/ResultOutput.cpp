@@ -4,7 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "foundation/Globals.h"
+#include "results/PopulateResultsTree.h"
+#include "results/ResultTree.h"
 #include "storage/ResultsFile.h"
 
 namespace qm::cli {
@@ -63,41 +64,13 @@ std::string DuplicateSetsText(const engine::DuplicateList& list) {
     return text;
 }
 
-std::string CsvCell(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string cell = "\"";
-    for (const char c : text) {
-        if (c == '"') {
-            cell += '"';
-        }
-        cell += c;
-    }
-    cell += '"';
-    return cell;
-}
-
-std::string CsvText(const engine::DuplicateList& list, const platform::Locale& locale) {
-    std::string text = "Group,Extension,File Name,File Path,File Size (Bytes),Last Modified\r\n";
-    for (const storage::ResultsFileRow& row : storage::ResultsRowsOf(list, locale)) {
-        const std::size_t cut = row.path.rfind(foundation::kPathDelim);
-        const std::string folder = cut == std::string::npos ? "" : row.path.substr(0, cut + 1);
-        const std::string name = cut == std::string::npos ? row.path : row.path.substr(cut + 1);
-        text += CsvCell(row.groupText);
-        text += ',';
-        text += CsvCell(row.key);
-        text += ',';
-        text += CsvCell(name);
-        text += ',';
-        text += CsvCell(folder);
-        text += ',';
-        text += std::to_string(row.size);
-        text += ',';
-        text += CsvCell(row.modified);
-        text += "\r\n";
-    }
-    return text;
+std::string ExportText(const engine::DuplicateList& list, storage::ExportFormat format,
+                       const platform::Locale& locale) {
+    results::ResultTree tree;
+    results::NullResultsHost host;
+    results::PopulateResultsTree(tree, list, host, results::BlockedFolderRule(), locale);
+    return storage::RenderExport(
+        storage::ExportDocumentOf(tree, storage::DefaultExportColumns(), locale), format);
 }
 
 std::string ResultOutputText(const engine::DuplicateList& list, OutputFormat format,
@@ -106,7 +79,13 @@ std::string ResultOutputText(const engine::DuplicateList& list, OutputFormat for
         case OutputFormat::Dat:
             return storage::ResultsFileText(storage::ResultsRowsOf(list, locale));
         case OutputFormat::Csv:
-            return CsvText(list, locale);
+            return ExportText(list, storage::ExportFormat::Csv, locale);
+        case OutputFormat::Html:
+            return ExportText(list, storage::ExportFormat::Html, locale);
+        case OutputFormat::Rtf:
+            return ExportText(list, storage::ExportFormat::Rtf, locale);
+        case OutputFormat::Table:
+            return ExportText(list, storage::ExportFormat::Text, locale);
         case OutputFormat::Text:
             break;
     }

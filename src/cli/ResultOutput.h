@@ -4,6 +4,7 @@
 
 #include "cli/ScanOptions.h"
 #include "engine/FileRecords.h"
+#include "storage/ExportDocument.h"
 
 namespace qm::platform {
 class Locale;
@@ -16,13 +17,10 @@ namespace qm::cli {
 // exactly one set, in the order the list first names it.
 std::string DuplicateSetsText(const engine::DuplicateList& list);
 
-// One row per file row of the results tree, under the header
-// Group,Extension,File Name,File Path,File Size (Bytes),Last Modified (the path column holds the
-// folder, as in the window's export); cells quoted where needed, CR LF line ends.
-std::string CsvText(const engine::DuplicateList& list, const platform::Locale& locale);
-
-// A cell quoted when it holds a comma, a double quote, CR or LF; quotes inside are doubled.
-std::string CsvCell(const std::string& text);
+// The window's export of the tree that list fills (every column in the initial order, every
+// row), in format: the same document the window writes.
+std::string ExportText(const engine::DuplicateList& list, storage::ExportFormat format,
+                       const platform::Locale& locale);
 
 // The output of list in format.
 std::string ResultOutputText(const engine::DuplicateList& list, OutputFormat format,

@@ -340,7 +340,10 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
              options.format = Choice<OutputFormat>(option, value,
                                                    {{"text", OutputFormat::Text},
                                                     {"dat", OutputFormat::Dat},
-                                                    {"csv", OutputFormat::Csv}});
+                                                    {"csv", OutputFormat::Csv},
+                                                    {"html", OutputFormat::Html},
+                                                    {"rtf", OutputFormat::Rtf},
+                                                    {"table", OutputFormat::Table}});
          })},
         {"--output", valued([&](const std::string& option, const std::string& value) {
              if (value.empty()) {
@@ -486,8 +489,11 @@ Comparison:
 Output:
       --format FORMAT           text (default): the duplicate sets, one path per line, a blank
                                 line between sets; dat: a Quillmere results file that the window
-                                loads (group|path|key|size|date, CR LF); csv: one row per file
-                                with a header row
+                                loads (group|path|key|size|date, CR LF); csv, html, rtf, table:
+                                the window's exports of the results tree (a header row, then a
+                                row per extension group and per file, ">" marking the first file
+                                of a set and ">>" the others); csv as RFC 4180, table the same
+                                with one blank between cells
       --output FILE             write the results to FILE (replaced only when complete) instead
                                 of standard output
       --quiet                   show no progress (progress is shown only on a terminal)

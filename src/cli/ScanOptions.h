@@ -8,7 +8,9 @@
 
 namespace qm::cli {
 
-enum class OutputFormat : std::uint8_t { Text, Dat, Csv };
+// Text: the duplicate sets; Dat: a results file; Csv, Html, Rtf, Table: the window's exports
+// (Table is its text export).
+enum class OutputFormat : std::uint8_t { Text, Dat, Csv, Html, Rtf, Table };
 
 // What is done with the copies (every file of a set but its first) once the sets are known.
 enum class CopyAction : std::uint8_t { None, Trash, Move };

@@ -4,6 +4,22 @@
 
 namespace qm::results {
 
+const char* DupeColumnCaption(DupeColumn column) {
+    switch (column) {
+        case DupeColumn::Extension:
+            return "Extension";
+        case DupeColumn::FileName:
+            return "File Name";
+        case DupeColumn::FilePath:
+            return "File Path";
+        case DupeColumn::FileSize:
+            return "File Size (Bytes)";
+        case DupeColumn::Modified:
+            return "Last Modified";
+    }
+    return "";
+}
+
 std::string DupeTVGetText(const ResultTree::Node& node, int column,
                           const platform::Locale& locale) {
     const TEntry& entry = node.entry;

@@ -20,6 +20,9 @@ enum class DupeColumn : int {
 };
 inline constexpr int kDupeColumnCount = 5;
 
+// The header caption of a column ("Extension", "File Name", ...).
+const char* DupeColumnCaption(DupeColumn column);
+
 // The text of one cell: a root row shows its Key in the Extension column only; a file row shows
 // FileName, Folder, Size (with the locale's thousands separators) and Modified, and nothing in the
 // Extension column. Any other column is empty.

@@ -120,32 +120,6 @@ private:
     std::vector<std::string_view> m_parts;
 };
 
-class RowSource {
-public:
-    explicit RowSource(const std::vector<ListedRow>& rows) : m_rows(rows) {}
-
-    std::size_t Size() const { return m_rows.size(); }
-
-    LineView Read(std::size_t i) const {
-        const ListedRow& row = m_rows[i];
-        LineView view;
-        view.index = i;
-        view.key = row.key;
-        view.path = row.path;
-        view.groupValid = TryParseGroup(row.groupText, view.group);
-        view.size = row.size;
-        return view;
-    }
-
-    TEntry Entry(const LineView& view) const {
-        const ListedRow& row = m_rows[view.index];
-        return FileEntry(row.path, row.key, row.groupText, row.size, row.modified);
-    }
-
-private:
-    const std::vector<ListedRow>& m_rows;
-};
-
 class ListSource {
 public:
     ListSource(const engine::DuplicateList& list, const platform::Locale* locale,
@@ -182,6 +156,32 @@ private:
     const engine::DuplicateList& m_list;
     const platform::Locale* m_locale;
     bool m_foundByContent;
+};
+
+class ResultLineSource {
+public:
+    explicit ResultLineSource(const std::vector<ResultLine>& lines) : m_lines(lines) {}
+
+    std::size_t Size() const { return m_lines.size(); }
+
+    LineView Read(std::size_t i) const {
+        const ResultLine& line = m_lines[i];
+        LineView view;
+        view.index = i;
+        view.key = line.key;
+        view.path = line.path;
+        view.groupValid = TryParseGroup(line.groupText, view.group);
+        view.size = line.size;
+        return view;
+    }
+
+    TEntry Entry(const LineView& view) const {
+        const ResultLine& line = m_lines[view.index];
+        return FileEntry(line.path, line.key, line.groupText, line.size, line.modified);
+    }
+
+private:
+    const std::vector<ResultLine>& m_lines;
 };
 
 // Builds the tree.
@@ -351,9 +351,9 @@ bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, en
     return Populate(tree, source, host, blocked, locale);
 }
 
-bool PopulateResultsTree(ResultTree& tree, const std::vector<ListedRow>& rows, ResultsHost& host,
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ResultLine>& lines, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale) {
-    RowSource source(rows);
+    ResultLineSource source(lines);
     return Populate(tree, source, host, blocked, locale);
 }
 

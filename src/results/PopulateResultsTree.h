@@ -5,6 +5,7 @@
 
 #include "engine/FileRecords.h"
 #include "results/BlockedFolderRule.h"
+#include "results/ResultLine.h"
 #include "results/ResultStatistics.h"
 #include "results/ResultTree.h"
 #include "results/ResultsHost.h"
@@ -42,19 +43,10 @@ bool PopulateResultsTree(ResultTree& tree, const engine::DuplicateList& list, en
                          ResultsHost& host, const BlockedFolderRule& blocked,
                          const platform::Locale& locale);
 
-// One file of a list whose fields are already apart (a results file's row, unescaped): the
-// fields that the line form holds as text.
-struct ListedRow {
-    std::string groupText;
-    std::string path;
-    std::string key;
-    std::int64_t size = 0;
-    std::string modified;
-};
-
-// The same fill for rows: no field is split again, so a path may hold any byte, "|" included.
-// The rows carry no identity (see TEntry::Identity).
-bool PopulateResultsTree(ResultTree& tree, const std::vector<ListedRow>& rows, ResultsHost& host,
+// The same for lines whose fields are already apart (a results file as read): group, date, size,
+// key and path are taken from each line's own fields, so a path may hold "|". The rows carry no
+// identity (see TEntry::Identity).
+bool PopulateResultsTree(ResultTree& tree, const std::vector<ResultLine>& lines, ResultsHost& host,
                          const BlockedFolderRule& blocked, const platform::Locale& locale);
 
 // The totals that filling the tree from lines would give, without building it.

@@ -1,10 +1,17 @@
 #include "storage/ResultsFile.h"
 
 #include "storage/FileIo.h"
+#include "storage/Utf8Text.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <unordered_set>
 
+#include "foundation/Error.h"
 #include "foundation/Globals.h"
+#include "results/ResultTree.h"
 
 namespace qm::storage {
 
@@ -14,50 +21,6 @@ constexpr char kFieldSep = '|';
 constexpr char kEscapeOpen = '<';
 constexpr char kEscapeClose = '>';
 constexpr const char* kHexDigits = "0123456789ABCDEF";
-
-bool IsContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
-// Length of the valid UTF-8 sequence starting at text[i], or 0 when the bytes there are not one
-// (overlong forms, surrogates and code points above U+10FFFF are invalid).
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = at(i);
-    const std::size_t left = text.size() - i;
-    if (lead < 0x80) {
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return left >= 2 && IsContinuation(at(i + 1)) ? 2 : 0;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (left < 3) {
-            return 0;
-        }
-        const unsigned char second = at(i + 1);
-        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-        if (second < low || second > high || !IsContinuation(at(i + 2))) {
-            return 0;
-        }
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (left < 4) {
-            return 0;
-        }
-        const unsigned char second = at(i + 1);
-        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-        if (second < low || second > high || !IsContinuation(at(i + 2)) ||
-            !IsContinuation(at(i + 3))) {
-            return 0;
-        }
-        return 4;
-    }
-    return 0;
-}
 
 void AppendEscaped(std::string& out, unsigned char byte) {
     out += kEscapeOpen;
@@ -79,6 +42,52 @@ int HexValue(char c) {
     return -1;
 }
 
+// Calls onLine with every line of text, in order: CR LF, a lone CR and a lone LF each end a line;
+// the last line needs no line end.
+template <class OnLine>
+void ForEachLine(std::string_view text, OnLine&& onLine) {
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            onLine(text.substr(start, i - start));
+            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size()) {
+        onLine(text.substr(start));
+    }
+}
+
+constexpr const char* kTooLargeReason =
+    "The file is larger than 1 GiB, too large for a results file";
+
+[[noreturn]] void ThrowCannotRead(const std::string& path, const std::string& reason) {
+    throw FileError("Cannot read \"" + path + "\": " + reason);
+}
+
+// Refuses, before the file is opened, what must not be read as a results file: opening a FIFO
+// would block until some writer came, and a device may never end.
+void CheckReadableResultsFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        ThrowCannotRead(path, std::strerror(errno));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        ThrowCannotRead(path, std::strerror(EISDIR));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ThrowCannotRead(path, "Not a regular file (a pipe, socket or device)");
+    }
+    if (info.st_size > kMaxResultsFileBytes) {
+        ThrowCannotRead(path, kTooLargeReason);
+    }
+}
+
 }  // namespace
 
 std::string EscapeField(std::string_view text) {
@@ -93,19 +102,22 @@ std::string EscapeField(std::string_view text) {
             ++i;
             continue;
         }
-        const std::size_t length = Utf8SequenceLength(text, i);
-        if (length == 0) {
+        const Utf8Char c = DecodeUtf8(text, i);
+        if (!c.valid) {
             AppendEscaped(out, byte);
             ++i;
             continue;
         }
-        out.append(text.substr(i, length));
-        i += length;
+        out.append(text.substr(i, c.length));
+        i += c.length;
     }
     return out;
 }
 
 std::string UnescapeField(std::string_view text) {
+    if (text.find(kEscapeOpen) == std::string_view::npos) {
+        return std::string(text);  // the common case: nothing escaped
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -175,21 +187,7 @@ std::string ResultsFileText(const std::vector<ResultsFileRow>& rows) {
 
 std::vector<std::string> SplitResultsLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < text.size()) {
-        lines.emplace_back(text.substr(start));
-    }
+    ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
@@ -224,12 +222,32 @@ void WriteResultsFile(const std::string& path, const std::vector<ResultsFileRow>
     WriteFileAtomically(path, ResultsFileText(rows));
 }
 
-std::vector<ResultsFileRow> ReadResultsFile(const std::string& path) {
+std::vector<ResultsFileRow> ResultsRowsOf(const results::ResultTree& tree) {
     std::vector<ResultsFileRow> rows;
-    for (const std::string& line : SplitResultsLines(ReadWholeFile(path))) {
-        rows.push_back(ParseResultsLine(line));
+    rows.reserve(tree.FileRowCount());
+    for (const results::ResultTree::Node& node : tree.Nodes()) {
+        if (node.level == 0) {
+            continue;
+        }
+        const results::TEntry& entry = node.entry;
+        rows.push_back({entry.GroupText, entry.FullPath(), entry.Key, entry.Size, entry.Modified});
     }
     return rows;
+}
+
+std::vector<ResultsFileRow> ParseResultsFileText(std::string_view text) {
+    std::vector<ResultsFileRow> rows;
+    ForEachLine(text, [&](std::string_view line) { rows.push_back(ParseResultsLine(line)); });
+    return rows;
+}
+
+std::vector<ResultsFileRow> ReadResultsFile(const std::string& path) {
+    CheckReadableResultsFile(path);
+    const std::string text = ReadWholeFile(path);
+    if (static_cast<std::int64_t>(text.size()) > kMaxResultsFileBytes) {
+        ThrowCannotRead(path, kTooLargeReason);
+    }
+    return ParseResultsFileText(text);
 }
 
 }  // namespace qm::storage

@@ -21,6 +21,11 @@
 #include <sstream>
 
 #include "foundation/Globals.h"
+#include "results/PopulateResultsTree.h"
+#include "results/ResultTree.h"
+#include "results/ResultsTestSupport.h"
+#include "storage/ExportDocument.h"
+#include "storage/ExportReaders.h"
 #include "storage/ResultsFile.h"
 #include "storage/SettingsFile.h"
 #include "support/TempTree.h"
@@ -221,17 +226,6 @@ std::size_t EntriesIn(const std::string& folder) {
     return count;
 }
 
-std::string RegexEscape(const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-        if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) {
-            escaped += '\\';
-        }
-        escaped += c;
-    }
-    return escaped;
-}
-
 const std::regex kSummary(
     R"(^[0-9,]+ bytes in [0-9,]+ file\(s\) listed\. \[[0-9,]+ bytes duplicated in [0-9,]+ )"
     R"(file\(s\)\.\] Search completed in [0-9]+ hour\(s\) [0-9]+ minute\(s\) and [0-9]+ )"
@@ -269,7 +263,7 @@ TEST(QuillmereScanTest, FindsEqualFilesAndSumsThemUp) {
 
 TEST(QuillmereScanTest, NothingFoundStillRunsAndSaysSo) {
     TempTree tree{{"x.txt", Content("abc")}, {"y.txt", Content("abd")}};
-    for (const char* format : {"text", "dat", "csv"}) {
+    for (const char* format : {"text", "dat", "csv", "table", "html", "rtf"}) {
         const ScanRun run = Scan({"--format", format, tree.Root()});
         EXPECT_EQ(run.status, 0) << run.err;
         const std::vector<std::string> err = Lines(run.err);
@@ -278,11 +272,13 @@ TEST(QuillmereScanTest, NothingFoundStillRunsAndSaysSo) {
         EXPECT_EQ(
             err[1].rfind("0 bytes in 0 file(s) listed. [0 bytes duplicated in 0 file(s).] ", 0), 0u)
             << err[1];
-        if (std::string(format) == "csv") {
-            EXPECT_EQ(run.out,
-                      "Group,Extension,File Name,File Path,File Size (Bytes),Last Modified\r\n");
-        } else {
+        const std::string name = format;
+        if (name == "csv") {
+            EXPECT_EQ(run.out, "Extension,File Name,File Path,File Size (Bytes),Last Modified\r\n");
+        } else if (name == "text" || name == "dat") {
             EXPECT_EQ(run.out, "");
+        } else {
+            EXPECT_NE(run.out.find("Last Modified"), std::string::npos) << "the header row";
         }
     }
 }
@@ -551,22 +547,52 @@ TEST(QuillmereScanTest, DatOutputIsTheResultsFileTheWindowLoads) {
     EXPECT_EQ(toStdout.out, bytes);
 }
 
-TEST(QuillmereScanTest, CsvHasAHeaderAndQuotesWhereNeeded) {
-    TempTree tree{{"a,b.txt", Content("csv")}, {"say \"hi\".txt", Content("csv")}};
-    const ScanRun run = Scan({"--format", "csv", tree.Root()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 3u) << run.out;
-    EXPECT_EQ(lines[0], "Group,Extension,File Name,File Path,File Size (Bytes),Last Modified\r");
-    const std::string folder = tree.Root();
-    std::set<std::string> rows = {lines[1], lines[2]};
-    const std::regex row("^000001,\\*\\.TXT,(\"a,b\\.txt\"|\"say \"\"hi\"\"\\.txt\")," +
-                         RegexEscape(folder) +
-                         ",3,[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9:]{8} (AM|PM)\r$");
-    for (const std::string& r : rows) {
-        EXPECT_TRUE(std::regex_match(r, row)) << r;
+// The exports are the window's documents of the results tree: the tree that loading the same
+// search's results file gives, rendered by the same code, byte for byte.
+TEST(QuillmereScanTest, ExportsAreTheWindowsDocumentsOfTheLoadedResults) {
+    TempTree tree{{"a,b.txt", Content("csv")},
+                  {"say \"hi\".txt", Content("csv")},
+                  {"<script>alert(1)<script>.htm", Content("csv")},
+                  {"{b}\\c \xF0\x9F\x98\x80.txt", Content("csv")},
+                  {"raw \xFF", Content("csv")},
+                  {"other", Content("different")}};
+    const ScanRun dat = Scan({"--format", "dat", tree.Root()});
+    ASSERT_EQ(dat.status, 0) << dat.err;
+    const results::testing::FakeLocale locale(",");  // the C locale's separator
+    results::ResultTree loaded;
+    results::NullResultsHost host;
+    ASSERT_TRUE(results::PopulateResultsTree(loaded, storage::ParseResultsFileText(dat.out), host,
+                                             {}, locale));
+    const storage::ExportDocument document =
+        storage::ExportDocumentOf(loaded, storage::DefaultExportColumns(), locale);
+
+    const std::pair<const char*, storage::ExportFormat> formats[] = {
+        {"csv", storage::ExportFormat::Csv},
+        {"table", storage::ExportFormat::Text},
+        {"html", storage::ExportFormat::Html},
+        {"rtf", storage::ExportFormat::Rtf},
+    };
+    for (const auto& [name, format] : formats) {
+        const ScanRun run = Scan({"--format", name, tree.Root()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, storage::RenderExport(document, format)) << name;
     }
-    EXPECT_NE(run.out.find("\"say \"\"hi\"\".txt\""), std::string::npos);
+
+    const ScanRun csv = Scan({"--format", "csv", tree.Root()});
+    const storage::testing::Table table = storage::testing::ReadCsv(csv.out);
+    ASSERT_EQ(table.size(), 7u) << csv.out;  // header, one root, five files
+    EXPECT_EQ(table[0], (std::vector<std::string>{"Extension", "File Name", "File Path",
+                                                  "File Size (Bytes)", "Last Modified"}));
+    std::set<std::string> names;
+    for (std::size_t r = 2; r < table.size(); ++r) {
+        EXPECT_EQ(table[r][0], r == 2 ? ">" : ">>");
+        EXPECT_EQ(table[r][2], tree.Root());
+        EXPECT_EQ(table[r][3], "3");
+        names.insert(table[r][1]);
+    }
+    EXPECT_EQ(names,
+              (std::set<std::string>{"a,b.txt", "say \"hi\".txt", "<script>alert(1)<script>.htm",
+                                     "{b}\\c \xF0\x9F\x98\x80.txt", "raw \xEF\xBF\xBD"}));
 }
 
 TEST(QuillmereScanTest, OutputFileReplacesTheOldOneOnlyWhenDone) {

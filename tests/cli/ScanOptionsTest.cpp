@@ -129,7 +129,13 @@ TEST(ScanOptionsTest, EveryOptionReachesTheCriteria) {
     }
     EXPECT_EQ(Parse({"--size-unit", "bytes", "/d"}).criteria.sizeUnitIndex, 0);
     EXPECT_EQ(Parse({"--size-unit", "kilobytes", "/d"}).criteria.sizeUnitIndex, 1);
-    EXPECT_EQ(Parse({"--format", "dat", "/d"}).format, OutputFormat::Dat);
+    const std::pair<const char*, OutputFormat> formats[] = {{"dat", OutputFormat::Dat},
+                                                            {"html", OutputFormat::Html},
+                                                            {"rtf", OutputFormat::Rtf},
+                                                            {"table", OutputFormat::Table}};
+    for (const auto& [name, format] : formats) {
+        EXPECT_EQ(Parse({"--format", name, "/d"}).format, format) << name;
+    }
 }
 
 TEST(ScanOptionsTest, AnOpenDateWindowEndGetsTheWidestBoundAndADayItsLastSecond) {
@@ -170,7 +176,7 @@ TEST(ScanOptionsTest, BadUsageNamesTheOption) {
         {{"--date-from", "2023-02-29", "/d"}, "--date-from"},
         {{"--date-to", "2024-01-01 24:00:00", "/d"}, "--date-to"},
         {{"--date-to", "01/02/2024", "/d"}, "--date-to"},
-        {{"--format", "html", "/d"}, "--format"},
+        {{"--format", "xml", "/d"}, "--format"},
         {{"--output=", "/d"}, "--output"},
         {{"--mask="}, "--mask"},
         {{}, "folder"},

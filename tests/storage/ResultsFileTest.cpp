@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,9 @@
 
 #include "foundation/Error.h"
 #include "platform/Locale.h"
+#include "results/PopulateResultsTree.h"
+#include "results/ResultTree.h"
+#include "results/ResultsTestSupport.h"
 #include "support/TempTree.h"
 
 namespace qm::storage {
@@ -210,6 +215,143 @@ TEST(ResultsFileTest, RowsOfADuplicateListAreTheTreesFileRows) {
                          "000002|/d/b.doc|*.TXT|0000001000|01/05/2006 03:04:06 PM",
                          "000002|/d/e.txt|*.TXT|0000001000|01/05/2006 03:04:06 PM",
                      }));
+
+    // What quillmere-scan writes is what the window saves of the same search.
+    results::ResultTree tree;
+    results::NullResultsHost host;
+    ASSERT_TRUE(results::PopulateResultsTree(tree, list, host, {}, *locale));
+    EXPECT_EQ(ResultsRowsOf(tree), ResultsRowsOf(list, *locale));
+}
+
+std::vector<std::string> RootKeys(const results::ResultTree& tree) {
+    std::vector<std::string> keys;
+    for (std::uint32_t r = 0; r < tree.RootCount(); ++r) {
+        keys.push_back(tree.At(tree.Root(r)).entry.Key);
+    }
+    return keys;
+}
+
+// A tree saved with marks and statuses on it and loaded back: the same roots, sets, rows, sizes
+// and date texts, every row unmarked and without status.
+TEST(ResultsFileTest, ASavedTreeLoadsBackAsTheSameTree) {
+    const results::testing::FakeLocale locale;
+    const std::vector<ResultsFileRow> lines = {
+        // Negative sizes.
+        {"000001", "/d/neg.bin", "*.BIN", -123, "01/05/2006 03:04:04 PM"},
+        {"000001", "/e/neg.bin", "*.BIN", -123, "01/05/2006 03:04:04 PM"},
+        // x.doc under two roots: content grouping files a set under every key it spans.
+        {"000002", "/d/x.doc", "*.DOC", 10, "d2"},
+        {"000002", "/d/y.doc", "*.DOC", 10, "d2"},
+        {"000003", "/d/x.doc", "*.TXT", 10, "d2"},
+        {"000003", "/d/z.txt", "*.TXT", 10, "d2"},
+        // Edited by hand: the second line of a set carries another key. It joins the set; the
+        // root made for its key stays empty and goes.
+        {"000004", "/p/a.jpeg", "*.JPEG", 7, "d3"},
+        {"000004", "/p/b|pipe\r\n.jpg", "*.JPG", 7, "d3"},
+        {"000005", "/p/c.png", "*.PNG", 6'000'000'000, ""},
+        {"000005", "/p/\xFF.png", "*.PNG", 6'000'000'000, ""},
+    };
+    results::ResultTree before;
+    results::testing::RecordingHost host;
+    ASSERT_TRUE(results::PopulateResultsTree(before, lines, host, {}, locale));
+    EXPECT_EQ(RootKeys(before),
+              (std::vector<std::string>{"*.BIN", "*.DOC", "*.TXT", "*.JPEG", "*.PNG"}));
+    // The user's work on the tree: a file deleted before saving, marks, a failed and a blocked row.
+    const results::EntryStatus statuses[] = {
+        results::EntryStatus::Removed, results::EntryStatus::Marked, results::EntryStatus::Failed,
+        results::EntryStatus::Blocked};
+    int next = 0;
+    for (results::ResultTree::NodeId id = 0; id < before.NodeCount(); ++id) {
+        if (before.IsFileRow(id) && id % 2 == 0) {
+            before.At(id).entry.Status = statuses[next++ % 4];
+            before.At(id).checked = true;
+        }
+    }
+
+    test::TempTree folder;
+    const std::string file = folder.Path("saved.dat");
+    const std::vector<ResultsFileRow> saved = ResultsRowsOf(before);
+    EXPECT_EQ(saved, lines) << "every file row, deleted ones and both x.doc rows included";
+    WriteResultsFile(file, saved);
+    const std::vector<ResultsFileRow> loaded = ReadResultsFile(file);
+    EXPECT_EQ(loaded, saved);
+    EXPECT_NE(ReadBytes(file).find("|-0000000123|"), std::string::npos);
+
+    results::ResultTree after;
+    ASSERT_TRUE(results::PopulateResultsTree(after, loaded, host, {}, locale));
+    ASSERT_EQ(after.NodeCount(), before.NodeCount());
+    for (results::ResultTree::NodeId id = 0; id < after.NodeCount(); ++id) {
+        const results::ResultTree::Node& a = after.At(id);
+        const results::ResultTree::Node& b = before.At(id);
+        EXPECT_EQ(a.level, b.level) << id;
+        EXPECT_EQ(a.parent, b.parent) << id;
+        EXPECT_EQ(a.entry.GroupText, b.entry.GroupText) << id;
+        EXPECT_EQ(a.entry.Key, b.entry.Key) << id;
+        EXPECT_EQ(a.entry.Folder, b.entry.Folder) << id;
+        EXPECT_EQ(a.entry.FileName, b.entry.FileName) << id;
+        EXPECT_EQ(a.entry.Size, b.entry.Size) << id;
+        EXPECT_EQ(a.entry.Modified, b.entry.Modified) << id;
+        EXPECT_EQ(a.entry.FirstOfSet, b.entry.FirstOfSet) << id;
+        EXPECT_EQ(a.entry.Status, results::EntryStatus::None) << id;
+        EXPECT_FALSE(a.checked) << id;
+    }
+}
+
+// A load that cannot be done says why before anything is read into the tree; a pipe or a device
+// must not block it or make it read forever (the alarm ends the test program if one does).
+TEST(ResultsFileTest, LoadRefusesWhatIsNoResultsFileAndSaysWhy) {
+    test::TempTree tree{{"pipe", test::Fifo()},
+                        {"link-to-pipe", test::SymlinkTo("pipe")},
+                        {"folder/", test::Folder()},
+                        {"huge.dat", test::Sparse(kMaxResultsFileBytes + 1)},
+                        {"ok.dat", test::Content("000001|/a|*.A|0000000001|d\r\n")},
+                        {"link-to-ok", test::SymlinkTo("ok.dat")}};
+    const std::pair<std::string, std::string> cases[] = {
+        {tree.Path("pipe"), "Not a regular file"},
+        {tree.Path("link-to-pipe"), "Not a regular file"},
+        {"/dev/zero", "Not a regular file"},
+        {tree.Path("folder"), "Is a directory"},
+        {tree.Path("none.dat"), "No such file or directory"},
+        {tree.Path("huge.dat"), "larger than 1 GiB"},
+    };
+    ::alarm(60);
+    for (const auto& [path, reason] : cases) {
+        try {
+            ReadResultsFile(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const FileError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find("\"" + path + "\""), std::string::npos) << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
+        }
+    }
+    ::alarm(0);
+    EXPECT_EQ(ReadResultsFile(tree.Path("link-to-ok")).size(), 1u);
+}
+
+// Permission is checked by the system, so this runs in a child that has dropped root.
+TEST(ResultsFileTest, AnUnreadableFileIsReportedAsSuch) {
+    test::TempTree tree{{"secret.dat", test::Content("000001|/a|*.A|1|d").WithMode(0600)}};
+    ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+    const std::string path = tree.Path("secret.dat");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        try {
+            ReadResultsFile(path);
+        } catch (const FileError& error) {
+            ::_exit(std::string(error.what()).find("Permission denied") != std::string::npos ? 0
+                                                                                             : 1);
+        }
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: another reason, 2: read, 3: could not drop root";
 }
 
 }  // namespace
