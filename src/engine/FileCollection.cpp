@@ -124,7 +124,13 @@ void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, Sea
             }
             if (!listed) {
                 listed = true;
-                listingOk = fileSystem.ListFolder(folder, platform::ListDetail::Full, entries);
+                const platform::ListOutcome outcome = fileSystem.ListFolderChecked(
+                    folder, platform::ListDetail::Full, entries, false);
+                listingOk = outcome.result == platform::ListResult::Listed;
+                if (!listingOk) {
+                    // Listed by the walk moments ago; gone or locked since.
+                    host.ReportSkipped(Skipped::Folder, folder, outcome.reason);
+                }
             }
             if (!listingOk) {
                 break;  // every mask would fail alike
