@@ -392,17 +392,19 @@ void GroupComparer::ReadHeads(std::size_t begin, std::size_t end, std::size_t he
             continue;
         }
         m_members[i].position = static_cast<std::int64_t>(head);
-        if (m_size == static_cast<std::int64_t>(head) && !FinishRead(i)) {
-            continue;
+        // Files stay open for the rest of their reading while the open-file budget allows. A
+        // file read whole with its head stays open as well: it is checked for changes only if
+        // its head matches another (most do not). Without kept heads every file is read again.
+        if (keepHeads && keptOpen < keepOpen) {
+            ++keptOpen;
+        } else {
+            if (keepHeads && m_size == static_cast<std::int64_t>(head) && !FinishRead(i)) {
+                continue;
+            }
+            m_members[i].file.reset();
         }
         headCrc[i] = Crc(bytes, head);
         headRead[i] = 1;
-        // Files stay open for the rest of their reading while the open-file budget allows.
-        if (keepHeads && m_size > static_cast<std::int64_t>(head) && keptOpen < keepOpen) {
-            ++keptOpen;
-        } else {
-            m_members[i].file.reset();
-        }
     }
 }
 
@@ -509,7 +511,16 @@ void GroupComparer::CompareHeads() {
             continue;
         }
         if (keepHeads && m_size == static_cast<std::int64_t>(head)) {
-            m_outcome.classes.push_back({part, headCrc[part.front()]});
+            // Read whole: those still open are checked now, the others were when closed.
+            Class whole{{}, headCrc[part.front()]};
+            for (std::size_t index : part) {
+                if (!m_members[index].file || FinishRead(index)) {
+                    whole.members.push_back(index);
+                }
+            }
+            if (whole.members.size() >= 2) {
+                m_outcome.classes.push_back(std::move(whole));
+            }
         } else if (keepHeads) {
             CompareRest(part, static_cast<std::int64_t>(head), headCrc[part.front()]);
         } else {

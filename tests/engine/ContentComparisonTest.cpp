@@ -485,6 +485,19 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    {"b"},
                    "changed while it was read"},
+        // The same when the file had to be closed after its head (too many open files).
+        ChangeCase{"SmallFileRewrittenWhileReadAndClosed",
+                   {{"a", Content("0123456789").WithMTime(kLongAgo)},
+                    {"b", Content("0123456789").WithMTime(kLongAgo)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       fs.AtBytesRead(tree.Path("b"), 10,
+                                      [&tree] { Overwrite(tree.Path("b"), 0, "9"); });
+                   },
+                   {},
+                   {"b"},
+                   "changed while it was read",
+                   {},
+                   1},
         // Replaced by a link to its partner after the listing: following it would report the
         // partner as a copy of itself, and deleting "the copy" would lose the only one.
         ChangeCase{"ReplacedBySymbolicLinkToItsPartner",
