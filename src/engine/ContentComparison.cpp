@@ -859,15 +859,7 @@ std::exception_ptr ErrorInPathOrder(const CandidateGroup& group, ContentContext&
         order[i] = i;
     }
     std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-        const ScanEntry& a = *group.files[x];
-        const ScanEntry& b = *group.files[y];
-        if (int c = keys[x].compare(keys[y])) {
-            return c < 0;
-        }
-        if (a.lastWrite != b.lastWrite) {
-            return a.lastWrite < b.lastWrite;
-        }
-        if (int c = ComparePaths(a, b)) {
+        if (int c = CompareInPathOrder(*group.files[x], keys[x], *group.files[y], keys[y])) {
             return c < 0;
         }
         return x < y;

@@ -71,16 +71,7 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
             }
             std::iota(order.begin(), order.end(), std::size_t{0});
             std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-                const int byKey = keys[x].compare(keys[y]);
-                if (byKey != 0) {
-                    return byKey < 0;
-                }
-                const ScanEntry& a = list[begin + x];
-                const ScanEntry& b = list[begin + y];
-                if (a.lastWrite != b.lastWrite) {
-                    return a.lastWrite < b.lastWrite;
-                }
-                return ComparePaths(a, b) < 0;
+                return CompareInPathOrder(list[begin + x], keys[x], list[begin + y], keys[y]) < 0;
             });
             run.clear();
             run.reserve(count);

@@ -28,6 +28,12 @@ struct ScanEntry {
 
 // Exact-byte order of the two full paths, without building them.
 int ComparePaths(const ScanEntry& a, const ScanEntry& b);
+
+// The path order every sort of the engine shares: the path in the locale's case-insensitive
+// order (keyA and keyB: the locale's sort keys of the two paths), then the size, the last write
+// and the exact bytes of the path. 0 only for entries of one path, size and time.
+int CompareInPathOrder(const ScanEntry& a, std::string_view keyA, const ScanEntry& b,
+                       std::string_view keyB);
 bool SamePath(const ScanEntry& a, const ScanEntry& b);
 // A hash of the full path's bytes (equal paths hash equal however they are split).
 std::uint64_t PathHash(const ScanEntry& entry);
