@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "foundation/Error.h"
 #include "foundation/Globals.h"
@@ -60,7 +61,11 @@ std::string FinalTarget(const std::string& path) {
             ThrowFileError("Cannot write", path, length < 0 ? errno : ENAMETOOLONG);
         }
         target.resize(static_cast<std::size_t>(length));
-        current = target.starts_with(foundation::kPathDelim) ? target : FolderOf(current) + target;
+        if (target.starts_with(foundation::kPathDelim)) {
+            current = std::move(target);
+        } else {
+            current = FolderOf(current).append(target);
+        }
     }
     ThrowFileError("Cannot write", path, ELOOP);
 }
