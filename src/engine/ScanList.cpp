@@ -56,20 +56,6 @@ int ComparePaths(const ScanEntry& a, const ScanEntry& b) {
     }
 }
 
-int CompareInPathOrder(const ScanEntry& a, std::string_view keyA, const ScanEntry& b,
-                       std::string_view keyB) {
-    if (const int byKey = keyA.compare(keyB)) {
-        return byKey < 0 ? -1 : 1;
-    }
-    if (a.size != b.size) {
-        return a.size < b.size ? -1 : 1;
-    }
-    if (a.lastWrite != b.lastWrite) {
-        return a.lastWrite < b.lastWrite ? -1 : 1;
-    }
-    return ComparePaths(a, b);
-}
-
 bool SamePath(const ScanEntry& a, const ScanEntry& b) {
     if (a.folder == b.folder) {
         return a.name == b.name;
