@@ -336,7 +336,7 @@ public:
         // allocating fresh ones for every folder.
         std::size_t count = 0;
         int error = 0;
-        for (;;) {
+        while (error == 0) {
             const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
             if (got < 0 && errno == EINTR) {
                 continue;
@@ -345,7 +345,7 @@ public:
                 error = got < 0 ? errno : 0;
                 break;
             }
-            for (ssize_t at = 0; at < got;) {
+            for (ssize_t at = 0; at < got && error == 0;) {
                 const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
                 at += d->d_reclen;
                 const char* name = d->d_name;
@@ -360,8 +360,12 @@ public:
                 entry.hidden = name[0] == '.';
                 if (detail == ListDetail::Full || d->d_type == DT_UNKNOWN) {
                     if (!StatEntry(fd, name, entry)) {
-                        // Gone between the listing and statx: leave it out rather than report
-                        // an entry with made-up facts.
+                        // A folder without search permission shows names but no facts: it
+                        // cannot be listed. Any other entry that cannot be examined (gone
+                        // since the listing read it) is left out rather than made up.
+                        if (errno == EACCES || errno == EPERM) {
+                            error = errno;
+                        }
                         continue;
                     }
                 } else {

@@ -644,10 +644,15 @@ TEST(QuillmereScanTest, UnreadableFoldersAndFilesAreNamedAndCounted) {
                   {"data/b.txt", Content("same")},
                   {"data/secret.txt", Content("same").WithMode(0)},
                   {"data/locked/inner.txt", Content("same")},
-                  {"data/locked/", Folder().WithMode(0)}};
+                  {"data/locked/", Folder().WithMode(0)},
+                  // Names without facts: its files cannot be examined, so it cannot be listed.
+                  {"data/noexec/inner.txt", Content("same")},
+                  {"data/noexec/", Folder().WithMode(0444)}};
     ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
     const std::string listLine = "quillmere-scan: cannot list folder \"" +
                                  tree.Path("data/locked/") + "\": Permission denied";
+    const std::string noexecLine = "quillmere-scan: cannot list folder \"" +
+                                   tree.Path("data/noexec/") + "\": Permission denied";
     const std::string readLine =
         "quillmere-scan: cannot read \"" + tree.Path("data/secret.txt") + "\": Permission denied";
 
@@ -657,11 +662,12 @@ TEST(QuillmereScanTest, UnreadableFoldersAndFilesAreNamedAndCounted) {
         Sets(run.out),
         (std::set<std::set<std::string>>{{tree.Path("data/a.txt"), tree.Path("data/b.txt")}}));
     const std::vector<std::string> lines = Lines(run.err);
-    ASSERT_EQ(lines.size(), 4u) << run.err;
+    ASSERT_EQ(lines.size(), 5u) << run.err;
     EXPECT_EQ(lines[0], listLine);
-    EXPECT_EQ(lines[1], readLine);
-    EXPECT_EQ(lines[2], "1 file(s) and 1 folder(s) ignored.");
-    EXPECT_TRUE(std::regex_match(lines[3], kSummary)) << lines[3];
+    EXPECT_EQ(lines[1], noexecLine);
+    EXPECT_EQ(lines[2], readLine);
+    EXPECT_EQ(lines[3], "1 file(s) and 1 folder(s) ignored.");
+    EXPECT_TRUE(std::regex_match(lines[4], kSummary)) << lines[4];
 
     const ScanRun quiet = Scan({"--quiet", tree.Path("data")}, {}, kAsNobody);
     EXPECT_EQ(quiet.status, 0) << quiet.err;
