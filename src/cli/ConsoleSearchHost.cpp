@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "cli/ScanCommand.h"
 #include "results/ResultStatistics.h"
 
 namespace qm::cli {
@@ -44,6 +45,24 @@ std::string CutToColumns(const std::string& text, std::size_t columns) {
         }
     }
     return text;
+}
+
+// path with its control characters written as \xNN: one name, one line.
+std::string OneLine(std::string_view path) {
+    std::string line;
+    line.reserve(path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            constexpr const char* kHex = "0123456789ABCDEF";
+            line += "\\x";
+            line += kHex[byte >> 4];
+            line += kHex[byte & 0xF];
+        } else {
+            line += c;
+        }
+    }
+    return line;
 }
 
 }  // namespace
@@ -102,6 +121,35 @@ void ConsoleSearchHost::SetProgressDecorations(bool) {}
 void ConsoleSearchHost::SetProgress(int percent) {
     m_percent = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
     MaybeDraw();
+}
+
+void ConsoleSearchHost::ReportSkipped(engine::Skipped what, std::string_view path,
+                                      std::string_view reason) {
+    if (what == engine::Skipped::SearchFolder) {
+        m_unlistedSearchFolders.push_back({std::string(path), std::string(reason)});
+        return;
+    }
+    if (!m_nameSkipped) {
+        return;
+    }
+    std::string line = std::string(kProgramName) + ": ";
+    switch (what) {
+        case engine::Skipped::Folder:
+            line += "cannot list folder \"" + OneLine(path) + "\": " + std::string(reason);
+            break;
+        case engine::Skipped::PseudoFolder:
+            line += "skipped folder \"" + OneLine(path) + "\": pseudo file system (" +
+                    std::string(reason) + ")";
+            break;
+        case engine::Skipped::UnreadableFile:
+        case engine::Skipped::SearchFolder:
+            line += "cannot read \"" + OneLine(path) + "\": " + std::string(reason);
+            break;
+    }
+    line += '\n';
+    ClearProgress();
+    std::fputs(line.c_str(), m_out);
+    std::fflush(m_out);
 }
 
 std::string ConsoleSearchHost::ProgressLine() const {

@@ -1,5 +1,6 @@
 #include "cli/ScanCommand.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cli/ConsoleSearchHost.h"
@@ -28,7 +30,7 @@ namespace qm::cli {
 
 namespace {
 
-constexpr const char* kProgram = "quillmere-scan";
+constexpr const char* kProgram = kProgramName;
 
 std::atomic<bool> g_abortRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
@@ -62,32 +64,48 @@ std::string WorkingFolder() {
     return buffer.c_str();
 }
 
-// The checks that let a bad command line fail before a long search rather than after it.
+std::string CannotSearch(const std::string& folder, const std::string& reason) {
+    return "cannot search \"" + folder + "\": " + reason;
+}
+
+// The checks that let a bad command line fail before a long search rather than after it. A
+// search folder is opened as the walk will open it, so that one that cannot be listed fails here.
 void CheckFolders(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
-        struct stat info {};
-        if (::stat(folder.c_str(), &info) != 0) {
-            throw FileError("cannot search \"" + folder + "\": " + std::strerror(errno));
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            throw FileError(CannotSearch(folder, std::strerror(errno)));
         }
-        if (!S_ISDIR(info.st_mode)) {
-            throw FileError("cannot search \"" + folder + "\": " + std::strerror(ENOTDIR));
-        }
+        ::close(fd);
     }
 }
 
 void CheckOutputPath(const std::string& path) {
-    const std::size_t cut = path.rfind(foundation::kPathDelim);
-    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
     struct stat info {};
     int error = 0;
-    if (::stat(folder.c_str(), &info) != 0) {  // NOLINT(bugprone-branch-clone): other cause
-        error = errno;
-    } else if (!S_ISDIR(info.st_mode)) {
-        error = ENOTDIR;
-    } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = errno;
-    } else if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        error = EISDIR;
+    // Something that is not a regular file is written into: it must take writing. A file (or a
+    // link to one) is replaced through a temporary file beside it: its folder must take that.
+    std::string file = path;
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        if (S_ISDIR(info.st_mode)) {
+            error = EISDIR;
+        } else if (::access(path.c_str(), W_OK) != 0) {
+            error = errno;
+        }
+    } else {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            file = resolved;
+            std::free(resolved);
+        }
+        const std::size_t cut = file.rfind(foundation::kPathDelim);
+        const std::string folder = cut == std::string::npos ? "." : file.substr(0, cut + 1);
+        if (::stat(folder.c_str(), &info) != 0) {  // NOLINT(bugprone-branch-clone): other cause
+            error = errno;
+        } else if (!S_ISDIR(info.st_mode)) {
+            error = ENOTDIR;
+        } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+            error = errno;
+        }
     }
     if (error != 0) {
         throw FileError("cannot write \"" + path + "\": " + std::strerror(error));
@@ -118,6 +136,7 @@ int Scan(const ScanOptions& options) {
     }
     const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO) == 1;
     ConsoleSearchHost host(g_abortRequested, stderr, showProgress, locale);
+    host.SetNameSkipped(!options.quiet);
 
     const engine::SearchResult result =
         engine::RunSearch(criteria, host, platform::SystemFileSystem(), locale);
@@ -130,6 +149,13 @@ int Scan(const ScanOptions& options) {
     }
     if (result.outcome == engine::SearchOutcome::Failed) {
         PrintError(result.errorMessage);
+        return kExitError;
+    }
+    // A search folder that could not be listed at all would make "nothing found" a lie.
+    if (!host.UnlistedSearchFolders().empty()) {
+        for (const ConsoleSearchHost::UnlistedFolder& folder : host.UnlistedSearchFolders()) {
+            PrintError(CannotSearch(folder.path, folder.reason));
+        }
         return kExitError;
     }
 
@@ -147,6 +173,9 @@ int Scan(const ScanOptions& options) {
     if (result.duplicates.empty()) {
         std::fputs("No duplicate files were found for the selected search criteria.\n", stderr);
     }
+    std::fprintf(stderr, "%s file(s) and %s folder(s) ignored.\n",
+                 results::FormatCount(result.counters.filesIgnored, locale).c_str(),
+                 results::FormatCount(result.counters.foldersIgnored, locale).c_str());
     const std::string summary = results::ResultStatisticsText(
         results::CountResultStatistics(result.duplicates), false, elapsed, locale);
     std::fprintf(stderr, "%s\n", summary.c_str());

@@ -5,6 +5,9 @@
 
 namespace qm::cli {
 
+// The name messages begin with.
+inline constexpr const char* kProgramName = "quillmere-scan";
+
 // Exit statuses of quillmere-scan.
 inline constexpr int kExitSearchRan = 0;
 inline constexpr int kExitError = 1;

@@ -496,7 +496,8 @@ Output:
                                 with one blank between cells
       --output FILE             write the results to FILE (replaced only when complete) instead
                                 of standard output
-      --quiet                   show no progress (progress is shown only on a terminal)
+      --quiet                   show no progress (progress is shown only on a terminal) and
+                                do not name the folders and files that had to be skipped
 
 Acting on the copies (every file of a set but its first, as "Mark all" marks them; the first
 file of a set is never touched):
@@ -522,10 +523,14 @@ themselves go only to --output. Ctrl+C stops between two files.
       --help                    show this help and exit
       --version                 show the version and exit
 
-The last line on standard error sums up the result and the time taken. Ctrl+C aborts the search:
-nothing is written and the exit status is 130.
-Exit status: 0 when the search ran (duplicates found or not), 1 on an error or when a copy could
-not be trashed or moved (in a dry run: would not be), 2 on bad usage.
+The last line on standard error sums up the result and the time taken; the line before it
+counts the files and folders ignored. Each folder that cannot be listed and each file that cannot
+be read (or changed while it was compared) is named on standard error, one line each; folders of
+pseudo file systems (proc, sysfs, ...) are skipped and named the same way. Ctrl+C aborts the
+search: nothing is written and the exit status is 130.
+Exit status: 0 when the search ran (duplicates found or not), 1 on an error (a search folder that
+cannot be listed is one) or when a copy could not be trashed or moved (in a dry run: would not
+be), 2 on bad usage.
 )";
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -77,6 +78,45 @@ private:
     std::size_t m_size = 0;
 };
 
+// Why a file of a group was not compared to its end.
+struct Failure {
+    enum class Kind : std::uint8_t {
+        None,
+        CannotOpen,    // error says why
+        Link,          // the path names a symbolic link now
+        NotRegular,    // the path names a folder, FIFO, device... now
+        NotListed,     // opened, it is another file than the one listed, or changed since
+        ReadError,     // error says why
+        Changed,       // written while it was read
+        SizeMismatch,  // its content ends before or runs past its size (pseudo files)
+    };
+    Kind kind = Kind::None;
+    int error = 0;
+};
+
+// The text the host is given for a failure.
+std::string FailureText(const Failure& failure) {
+    switch (failure.kind) {
+        case Failure::Kind::None:
+            break;
+        case Failure::Kind::CannotOpen:
+            return failure.error != 0 ? std::strerror(failure.error) : "cannot be opened";
+        case Failure::Kind::Link:
+            return "replaced by a symbolic link";
+        case Failure::Kind::NotRegular:
+            return "no longer a regular file";
+        case Failure::Kind::NotListed:
+            return "changed since it was listed";
+        case Failure::Kind::ReadError:
+            return failure.error != 0 ? std::strerror(failure.error) : "read error";
+        case Failure::Kind::Changed:
+            return "changed while it was read";
+        case Failure::Kind::SizeMismatch:
+            return "content does not match its listed size";
+    }
+    return {};
+}
+
 // The outcome of comparing one candidate group.
 struct GroupOutcome {
     struct Class {
@@ -84,10 +124,26 @@ struct GroupOutcome {
         std::uint32_t checksum = 0;
     };
     std::vector<Class> classes;
-    std::vector<char> unreadable;  // one flag per file; helper threads write their own flags
+    std::vector<Failure> failures;  // one per file; helper threads write their own files'
     bool aborted = false;
     std::exception_ptr error;
 };
+
+// Whether an opened file is the file the listing saw: same device and file id (unless the
+// record has none), size and last write.
+bool IsListedFile(const platform::FileFacts& facts, const ScanEntry& entry) {
+    const bool knownId = entry.id.device != 0 || entry.id.inode != 0;
+    return facts.exists && facts.kind == platform::EntryKind::RegularFile &&
+           facts.size == entry.size && facts.lastWrite == entry.lastWrite &&
+           (!knownId || facts.id == entry.id);
+}
+
+// Whether a file opened again, or looked at after its last read, is still as it was opened.
+// The change time moves with every write and cannot be set back, unlike the last write.
+bool Unchanged(const platform::FileFacts& now, const platform::FileFacts& opened) {
+    return now.exists && now.id == opened.id && now.size == opened.size &&
+           now.lastWrite == opened.lastWrite && now.change == opened.change;
+}
 
 // Splits one group of same-size files into classes of byte-identical files. One per worker
 // thread; it keeps its buffers between groups.
@@ -103,16 +159,32 @@ private:
     struct Member {
         std::unique_ptr<platform::ReadableFile> file;
         std::int64_t position = 0;  // bytes read so far from file
+        // The facts of its first open: every later open must find the same, unchanged file.
+        platform::FileFacts opened;
+        bool wasOpened = false;
     };
     using Class = GroupOutcome::Class;
+    enum class Verdict : std::uint8_t { Equal, Different, Failed };
 
     bool Stopped() const { return m_stop.load(std::memory_order_relaxed); }
-    void Fail(std::size_t index) {
-        m_members[index].file.reset();
-        m_outcome.unreadable[index] = 1;
+    bool Failed(std::size_t index) const {
+        return m_outcome.failures[index].kind != Failure::Kind::None;
     }
+    void Fail(std::size_t index, Failure::Kind kind, int error = 0) {
+        m_members[index].file.reset();
+        m_outcome.failures[index] = {kind, error};
+    }
+    // After an open that gave no file; error is the errno it left.
+    void FailOpen(std::size_t index, int error);
+    // After a read of index's file that gave got bytes, fewer than asked for (-1: an error).
+    void FailRead(std::size_t index, std::int64_t got, int error);
+    // Opens index's file (again, unless it is open at offset) and reads up to offset, making sure
+    // it is the listed file: the same as at its first open, its head the one compared before.
     bool OpenAt(std::size_t index, std::int64_t offset);
-    bool Skip(platform::ReadableFile& file, std::int64_t bytes);
+    bool SameHead(std::size_t index, platform::ReadableFile& file, std::int64_t offset);
+    // After the last byte of index's file is read: the file ends there and, with checkFacts, was
+    // not written since it was opened. Drops the file otherwise.
+    bool FinishRead(std::size_t index, bool checkFacts = true);
     void CompareEmpty();
     void CompareHeads();
     // Reads the head block of the files begin..end-1 (into m_heads when keepHeads, else through
@@ -127,7 +199,10 @@ private:
     // checksum is needed to merge batches). Returns false when stopped.
     bool ChunkCompare(const std::vector<std::size_t>& members, std::int64_t offset,
                       std::uint32_t crc, bool keepSingletons, std::vector<Class>& out);
-    bool FilesEqual(std::size_t a, std::size_t b, std::int64_t offset);
+    // Compares files a and b from offset to their end. Failed: one of them was dropped.
+    Verdict FilesEqual(std::size_t a, std::size_t b, std::int64_t offset);
+    // Drops from a class the files that were dropped from the group.
+    void RemoveFailed(Class& found) const;
 
     char* Buffer(std::size_t slot, std::size_t length) {
         if (m_buffers.size() <= slot) {
@@ -147,19 +222,32 @@ private:
     GroupOutcome m_outcome;
     std::vector<RawBuffer> m_buffers;
     RawBuffer m_heads;
+    std::size_t m_head = 0;  // bytes of each head kept in m_heads; 0: heads not kept
     RawBuffer m_scratch;
+    RawBuffer m_reread;
 };
 
-bool GroupComparer::Skip(platform::ReadableFile& file, std::int64_t bytes) {
-    while (bytes > 0) {
-        const std::size_t step =
-            static_cast<std::size_t>(std::min<std::int64_t>(bytes, std::int64_t{kMinChunk}));
-        if (ReadFully(file, Buffer(0, kMinChunk), step) != static_cast<std::int64_t>(step)) {
-            return false;
-        }
-        bytes -= static_cast<std::int64_t>(step);
+void GroupComparer::FailOpen(std::size_t index, int error) {
+    // Why, for the user: a look at what the path names now (rare, so the extra call is free).
+    const platform::FileFacts now = m_fileSystem.Stat(m_group->files[index]->Path());
+    if (now.exists && now.kind == platform::EntryKind::SymbolicLink) {
+        Fail(index, Failure::Kind::Link);
+    } else if (now.exists && now.kind != platform::EntryKind::RegularFile) {
+        Fail(index, Failure::Kind::NotRegular);
+    } else {
+        Fail(index, Failure::Kind::CannotOpen, error);
     }
-    return true;
+}
+
+void GroupComparer::FailRead(std::size_t index, std::int64_t got, int error) {
+    Member& member = m_members[index];
+    if (got < 0) {
+        Fail(index, Failure::Kind::ReadError, error);
+    } else if (member.file && !Unchanged(member.file->CurrentFacts(), member.opened)) {
+        Fail(index, Failure::Kind::Changed);
+    } else {
+        Fail(index, Failure::Kind::SizeMismatch);
+    }
 }
 
 bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
@@ -169,16 +257,27 @@ bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
     }
     member.file.reset();
     const ScanEntry& entry = *m_group->files[index];
+    errno = 0;
     auto file = m_fileSystem.OpenForReadCached(entry.Path(), m_folders);
     if (!file) {
+        FailOpen(index, errno);
         return false;
     }
-    // A file that changed since it was listed is not the file the user saw.
+    // The path may name another file than the one listed by now (renamed over, linked to its
+    // partner, written): comparing that one would report files that never were equal.
     const platform::FileFacts facts = file->Facts();
-    if (facts.exists && (facts.kind != platform::EntryKind::RegularFile || facts.size != m_size)) {
+    if (!member.wasOpened) {
+        if (!IsListedFile(facts, entry)) {
+            Fail(index, Failure::Kind::NotListed);
+            return false;
+        }
+        member.opened = facts;
+        member.wasOpened = true;
+    } else if (!Unchanged(facts, member.opened)) {
+        Fail(index, Failure::Kind::Changed);
         return false;
     }
-    if (!Skip(*file, offset)) {
+    if (offset > 0 && !SameHead(index, *file, offset)) {
         return false;
     }
     member.file = std::move(file);
@@ -186,11 +285,54 @@ bool GroupComparer::OpenAt(std::size_t index, std::int64_t offset) {
     return true;
 }
 
+bool GroupComparer::SameHead(std::size_t index, platform::ReadableFile& file, std::int64_t offset) {
+    // Only the kept head is ever skipped when a file is opened again.
+    const auto length = static_cast<std::size_t>(offset);
+    if (length != m_head) {
+        Fail(index, Failure::Kind::Changed);
+        return false;
+    }
+    char* bytes = m_reread.Reserve(length);
+    errno = 0;
+    const std::int64_t got = ReadFully(file, bytes, length);
+    if (got != offset) {
+        const int error = errno;
+        Fail(index, got < 0 ? Failure::Kind::ReadError : Failure::Kind::Changed, error);
+        return false;
+    }
+    if (std::memcmp(bytes, m_heads.Data() + index * length, length) != 0) {
+        Fail(index, Failure::Kind::Changed);
+        return false;
+    }
+    return true;
+}
+
+bool GroupComparer::FinishRead(std::size_t index, bool checkFacts) {
+    Member& member = m_members[index];
+    char extra = 0;
+    errno = 0;
+    const std::int64_t got = member.file->Read(&extra, 1);
+    if (got < 0) {
+        Fail(index, Failure::Kind::ReadError, errno);
+        return false;
+    }
+    if (checkFacts && !Unchanged(member.file->CurrentFacts(), member.opened)) {
+        Fail(index, Failure::Kind::Changed);
+        return false;
+    }
+    if (got > 0) {
+        Fail(index, Failure::Kind::SizeMismatch);
+        return false;
+    }
+    return true;
+}
+
 GroupOutcome GroupComparer::Compare(const CandidateGroup& group) {
     m_group = &group;
     m_size = group.files.empty() ? 0 : group.files.front()->size;
     m_outcome = GroupOutcome{};
-    m_outcome.unreadable.assign(group.files.size(), 0);
+    m_outcome.failures.assign(group.files.size(), Failure{});
+    m_head = 0;
     m_members.clear();
     m_members.resize(group.files.size());
     try {
@@ -213,15 +355,18 @@ GroupOutcome GroupComparer::Compare(const CandidateGroup& group) {
 }
 
 void GroupComparer::CompareEmpty() {
-    // Empty files are equal without being opened; a vanished or refilled one is left out.
+    // Every empty file is opened and read: a file listed as empty may be an unreadable one, or a
+    // pseudo file whose size says nothing (proc lists its files as empty). Facts taken after
+    // that read add nothing: there is no content that could have changed behind it.
     Class empty;
     for (std::size_t i = 0; i < m_group->files.size(); ++i) {
-        const platform::FileFacts facts = m_fileSystem.Stat(m_group->files[i]->Path());
-        if (facts.exists && facts.kind == platform::EntryKind::RegularFile && facts.size == 0) {
-            empty.members.push_back(i);
-        } else {
-            m_outcome.unreadable[i] = 1;
+        if (Stopped()) {
+            return;
         }
+        if (OpenAt(i, 0) && FinishRead(i, false)) {
+            empty.members.push_back(i);
+        }
+        m_members[i].file.reset();
     }
     if (empty.members.size() >= 2) {
         m_outcome.classes.push_back(std::move(empty));
@@ -237,23 +382,29 @@ void GroupComparer::ReadHeads(std::size_t begin, std::size_t end, std::size_t he
             return;
         }
         if (!OpenAt(i, 0)) {
-            Fail(i);
             continue;
         }
         char* bytes = keepHeads ? m_heads.Data() + i * head : scratch.Reserve(head);
-        if (ReadFully(*m_members[i].file, bytes, head) != static_cast<std::int64_t>(head)) {
-            Fail(i);
+        errno = 0;
+        const std::int64_t got = ReadFully(*m_members[i].file, bytes, head);
+        if (got != static_cast<std::int64_t>(head)) {
+            FailRead(i, got, errno);
             continue;
         }
         m_members[i].position = static_cast<std::int64_t>(head);
-        headCrc[i] = Crc(bytes, head);
-        headRead[i] = 1;
-        // Files stay open for the rest of their reading while the open-file budget allows.
-        if (keepHeads && m_size > static_cast<std::int64_t>(head) && keptOpen < keepOpen) {
+        // Files stay open for the rest of their reading while the open-file budget allows. A
+        // file read whole with its head stays open as well: it is checked for changes only if
+        // its head matches another (most do not). Without kept heads every file is read again.
+        if (keepHeads && keptOpen < keepOpen) {
             ++keptOpen;
         } else {
+            if (keepHeads && m_size == static_cast<std::int64_t>(head) && !FinishRead(i)) {
+                continue;
+            }
             m_members[i].file.reset();
         }
+        headCrc[i] = Crc(bytes, head);
+        headRead[i] = 1;
     }
 }
 
@@ -264,6 +415,7 @@ void GroupComparer::CompareHeads() {
     const bool keepHeads = count * head <= m_options.headMemoryBytes;
     if (keepHeads) {
         m_heads.Reserve(count * head);
+        m_head = head;
     }
     std::vector<std::uint32_t> headCrc(count, 0);
     std::vector<char> headRead(count, 0);
@@ -359,7 +511,16 @@ void GroupComparer::CompareHeads() {
             continue;
         }
         if (keepHeads && m_size == static_cast<std::int64_t>(head)) {
-            m_outcome.classes.push_back({part, headCrc[part.front()]});
+            // Read whole: those still open are checked now, the others were when closed.
+            Class whole{{}, headCrc[part.front()]};
+            for (std::size_t index : part) {
+                if (!m_members[index].file || FinishRead(index)) {
+                    whole.members.push_back(index);
+                }
+            }
+            if (whole.members.size() >= 2) {
+                m_outcome.classes.push_back(std::move(whole));
+            }
         } else if (keepHeads) {
             CompareRest(part, static_cast<std::int64_t>(head), headCrc[part.front()]);
         } else {
@@ -399,15 +560,29 @@ void GroupComparer::CompareRest(const std::vector<std::size_t>& part, std::int64
         }
         bool joined = false;
         for (Class& existing : merged) {
-            if (existing.checksum == candidate.checksum &&
-                FilesEqual(existing.members.front(), candidate.members.front(), offset)) {
+            // The first files stand for their classes; one that fails now is dropped and the
+            // next one of its class stands in.
+            while (!joined && existing.checksum == candidate.checksum &&
+                   !existing.members.empty() && !candidate.members.empty()) {
+                const Verdict verdict =
+                    FilesEqual(existing.members.front(), candidate.members.front(), offset);
+                if (verdict == Verdict::Different) {
+                    break;
+                }
+                if (verdict == Verdict::Failed) {
+                    RemoveFailed(existing);
+                    RemoveFailed(candidate);
+                    continue;
+                }
                 existing.members.insert(existing.members.end(), candidate.members.begin(),
                                         candidate.members.end());
                 joined = true;
+            }
+            if (joined || candidate.members.empty()) {
                 break;
             }
         }
-        if (!joined) {
+        if (!joined && !candidate.members.empty()) {
             merged.push_back(std::move(candidate));
         }
     }
@@ -431,13 +606,11 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
         if (Stopped()) {
             return false;
         }
-        if (m_outcome.unreadable[index] != 0) {
+        if (Failed(index)) {
             continue;
         }
         if (OpenAt(index, offset)) {
             all.members.push_back(index);
-        } else {
-            Fail(index);
         }
     }
     std::vector<Part> parts;
@@ -464,9 +637,10 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
             for (std::size_t index : part.members) {
                 const std::size_t slot = splits.size();
                 char* bytes = Buffer(slot, length);
-                if (ReadFully(*m_members[index].file, bytes, length) !=
-                    static_cast<std::int64_t>(length)) {
-                    Fail(index);
+                errno = 0;
+                const std::int64_t got = ReadFully(*m_members[index].file, bytes, length);
+                if (got != static_cast<std::int64_t>(length)) {
+                    FailRead(index, got, errno);
                     continue;
                 }
                 m_members[index].position += static_cast<std::int64_t>(length);
@@ -495,38 +669,76 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
         remaining -= static_cast<std::int64_t>(length);
     }
     for (Part& part : parts) {
-        out.push_back({std::move(part.members), part.crc});
+        std::vector<std::size_t> finished;
+        for (std::size_t index : part.members) {
+            if (FinishRead(index)) {
+                finished.push_back(index);
+            }
+        }
+        if (finished.size() >= (keepSingletons ? 1u : 2u)) {
+            out.push_back({std::move(finished), part.crc});
+        } else {
+            for (std::size_t index : finished) {
+                m_members[index].file.reset();
+            }
+        }
     }
     return true;
 }
 
-bool GroupComparer::FilesEqual(std::size_t a, std::size_t b, std::int64_t offset) {
-    // Both were read to the end before; a failure now leaves their classes apart.
+GroupComparer::Verdict GroupComparer::FilesEqual(std::size_t a, std::size_t b,
+                                                 std::int64_t offset) {
+    // Both were read to the end before; now they are opened again and must prove the same.
     if (!OpenAt(a, offset) || !OpenAt(b, offset)) {
         m_members[a].file.reset();
         m_members[b].file.reset();
-        return false;
+        return Verdict::Failed;
     }
     const std::size_t chunk = std::max(m_options.maxChunkBytes, kMinChunk);
     char* first = Buffer(0, chunk);
     char* second = Buffer(1, chunk);
-    bool equal = true;
-    for (std::int64_t remaining = m_size - offset; remaining > 0 && equal;) {
+    Verdict verdict = Verdict::Equal;
+    for (std::int64_t remaining = m_size - offset; remaining > 0;) {
         if (Stopped()) {
-            equal = false;
+            verdict = Verdict::Different;
             break;
         }
         const std::size_t length =
             static_cast<std::size_t>(std::min<std::int64_t>(remaining, std::int64_t(chunk)));
-        equal =
-            ReadFully(*m_members[a].file, first, length) == static_cast<std::int64_t>(length) &&
-            ReadFully(*m_members[b].file, second, length) == static_cast<std::int64_t>(length) &&
-            std::memcmp(first, second, length) == 0;
+        errno = 0;
+        const std::int64_t gotA = ReadFully(*m_members[a].file, first, length);
+        if (gotA != static_cast<std::int64_t>(length)) {
+            FailRead(a, gotA, errno);
+            verdict = Verdict::Failed;
+            break;
+        }
+        errno = 0;
+        const std::int64_t gotB = ReadFully(*m_members[b].file, second, length);
+        if (gotB != static_cast<std::int64_t>(length)) {
+            FailRead(b, gotB, errno);
+            verdict = Verdict::Failed;
+            break;
+        }
+        if (std::memcmp(first, second, length) != 0) {
+            verdict = Verdict::Different;
+            break;
+        }
         remaining -= static_cast<std::int64_t>(length);
+    }
+    if (verdict == Verdict::Equal) {
+        const bool finishedA = FinishRead(a);
+        const bool finishedB = FinishRead(b);
+        if (!finishedA || !finishedB) {
+            verdict = Verdict::Failed;
+        }
     }
     m_members[a].file.reset();
     m_members[b].file.reset();
-    return equal;
+    return verdict;
+}
+
+void GroupComparer::RemoveFailed(Class& found) const {
+    std::erase_if(found.members, [&](std::size_t index) { return Failed(index); });
 }
 
 // Candidate groups of equal size (and, with byName, equal Name key) with at least two files,
@@ -647,15 +859,7 @@ std::exception_ptr ErrorInPathOrder(const CandidateGroup& group, ContentContext&
         order[i] = i;
     }
     std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-        const ScanEntry& a = *group.files[x];
-        const ScanEntry& b = *group.files[y];
-        if (int c = keys[x].compare(keys[y])) {
-            return c < 0;
-        }
-        if (a.lastWrite != b.lastWrite) {
-            return a.lastWrite < b.lastWrite;
-        }
-        if (int c = ComparePaths(a, b)) {
+        if (int c = CompareInPathOrder(*group.files[x], keys[x], *group.files[y], keys[y])) {
             return c < 0;
         }
         return x < y;
@@ -774,8 +978,10 @@ ChecksumResult AddChecksums(const std::vector<CandidateGroup>& groups, ContentCo
         const CandidateGroup& group = groups[index];
         std::int64_t unreadable = 0;
         for (std::size_t i = 0; i < group.files.size(); ++i) {
-            if (outcome.unreadable[i] != 0) {
+            if (outcome.failures[i].kind != Failure::Kind::None) {
                 ++unreadable;
+                host.ReportSkipped(Skipped::UnreadableFile, group.files[i]->Path(),
+                                   FailureText(outcome.failures[i]));
             } else {
                 result.readFiles.push_back(group.files[i]);
             }

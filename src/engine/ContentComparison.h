@@ -20,9 +20,13 @@ namespace qm::engine {
 // What is read: never a file whose size (and, for "Contents And Name", name) no other file
 // shares; first the head block of every candidate, so that a file whose head differs from all
 // others of its size is read no further; then every remaining candidate once. Empty files are
-// never opened (they are equal to each other; each is checked to still exist and be empty).
-// A file that cannot be opened or read to its listed size (vanished, unreadable, changed) is
-// never reported: it is counted with the ignored files.
+// opened too, and must read as empty.
+// The compared file is the listed file: files are opened without following links, and one whose
+// device, file id, size or last write differ from its record is dropped. A file opened again
+// must be the same, unchanged file and give the same head. A file whose reading is complete must
+// end at its size and be unchanged since it was opened (size, last write and change time).
+// A file that cannot be opened or read, or that changed, is never reported: it is counted with
+// the ignored files and named to the host (ReportSkipped).
 
 // How the files are read. The defaults are what a search uses.
 struct ReadOptions {

@@ -71,16 +71,7 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
             }
             std::iota(order.begin(), order.end(), std::size_t{0});
             std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-                const int byKey = keys[x].compare(keys[y]);
-                if (byKey != 0) {
-                    return byKey < 0;
-                }
-                const ScanEntry& a = list[begin + x];
-                const ScanEntry& b = list[begin + y];
-                if (a.lastWrite != b.lastWrite) {
-                    return a.lastWrite < b.lastWrite;
-                }
-                return ComparePaths(a, b) < 0;
+                return CompareInPathOrder(list[begin + x], keys[x], list[begin + y], keys[y]) < 0;
             });
             run.clear();
             run.reserve(count);
@@ -124,7 +115,13 @@ void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, Sea
             }
             if (!listed) {
                 listed = true;
-                listingOk = fileSystem.ListFolder(folder, platform::ListDetail::Full, entries);
+                const platform::ListOutcome outcome = fileSystem.ListFolderChecked(
+                    folder, platform::ListDetail::Full, entries, false);
+                listingOk = outcome.result == platform::ListResult::Listed;
+                if (!listingOk) {
+                    // Listed by the walk moments ago; gone or locked since.
+                    host.ReportSkipped(Skipped::Folder, folder, outcome.reason);
+                }
             }
             if (!listingOk) {
                 break;  // every mask would fail alike

@@ -45,7 +45,7 @@ enum class ScanOrder : std::uint8_t {
 // excluded file mask, counts as ignored; every other one is added. A file matching two masks is
 // handled once per mask, so it may stand twice in the list. Only regular files are collected:
 // never links, FIFOs, sockets or devices. Hidden files are skipped unless includeHidden.
-// A folder that cannot be listed is skipped silently.
+// A folder that cannot be listed is skipped and named to the host (ReportSkipped).
 //
 // Reports "<B>Scanning File:</B> " + path per handled file, FilesScanned (entries so far) and
 // FilesIgnored, and the percentage of folders done; yields after each folder. An abort request

@@ -167,18 +167,6 @@ std::string GroupText(std::int64_t group) {
     return buffer;
 }
 
-std::string ScanEntryText(const ScanEntry& entry, const platform::Locale& locale) {
-    std::string text = SizeText(entry.size);
-    text += kFieldSep;
-    if (entry.folder != nullptr) {
-        text += *entry.folder;
-    }
-    text += entry.name;
-    text += kFieldSep;
-    text += DateText(entry.lastWrite, locale);
-    return text;
-}
-
 std::string DuplicateLineText(const DuplicateEntry& entry, Method method,
                               const platform::Locale& locale) {
     std::string text = GroupText(entry.group);

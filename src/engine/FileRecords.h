@@ -82,9 +82,6 @@ std::string ExtensionKey(std::string_view path, char delim = foundation::kPathDe
 // "%0.6d" of the group number.
 std::string GroupText(std::int64_t group);
 
-// The ScanEntry line Size|Path|Date.
-std::string ScanEntryText(const ScanEntry& entry, const platform::Locale& locale);
-
 // The finished DuplicateList line of method for entry, e.g. for "Contents Only"
 // Group|Extension key|Size|Checksum|Path|Date.
 std::string DuplicateLineText(const DuplicateEntry& entry, Method method,

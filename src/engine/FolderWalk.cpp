@@ -90,20 +90,47 @@ bool FolderWalk::CheckFolder(const std::string& folder, int base) {
     return true;
 }
 
+void FolderWalk::CountIgnored() {
+    ++m_ignoredFolders;
+    m_host.SetCounter(Counter::FoldersIgnored, m_ignoredFolders);
+}
+
+bool FolderWalk::ListForWalk(const std::string& path, std::size_t level, bool searchFolder) {
+    if (m_listings.size() <= level) {
+        m_listings.resize(level + 1);
+    }
+    const platform::ListOutcome outcome = m_fileSystem.ListFolderChecked(
+        path, platform::ListDetail::KindOnly, m_listings[level], true);
+    if (outcome.result == platform::ListResult::Listed) {
+        return true;
+    }
+    CountIgnored();
+    Skipped what = Skipped::Folder;
+    if (outcome.result == platform::ListResult::PseudoFileSystem) {
+        what = Skipped::PseudoFolder;
+    } else if (searchFolder) {
+        what = Skipped::SearchFolder;
+    }
+    m_host.ReportSkipped(what, path, outcome.reason);
+    m_host.SetStatusPath(kSkippingFolder, path);
+    return false;
+}
+
 void FolderWalk::WalkFolder(std::string& path, int base) {
+    if (ListForWalk(path, 0, true)) {
+        WalkListed(path, base, 0);
+    }
+}
+
+void FolderWalk::WalkListed(std::string& path, int base, std::size_t level) {
     m_host.Yield();
     const std::size_t entryLength = path.size();
-
-    std::vector<platform::DirEntry> entries;
-    if (!m_fileSystem.ListFolder(path, platform::ListDetail::KindOnly, entries)) {
-        return;
-    }
 
     // Checked again here although the parent's listing checked it already: a search folder is
     // checked only here, and this check neither counts nor shows anything.
     CheckFolder(path, base);
 
-    for (const platform::DirEntry& entry : entries) {
+    for (const platform::DirEntry& entry : m_listings[level]) {
         if (!m_criteria.includeSubFolders || m_host.AbortRequested()) {
             break;
         }
@@ -113,14 +140,19 @@ void FolderWalk::WalkFolder(std::string& path, int base) {
         if (entry.kind == platform::EntryKind::Folder && entry.name != "." && entry.name != "..") {
             path += entry.name;
             path += foundation::kPathDelim;
-            const bool accepted = CheckFolder(path, base);
-            if (!accepted) {
-                ++m_ignoredFolders;
-                m_host.SetCounter(Counter::FoldersIgnored, m_ignoredFolders);
+            // Listed before it is judged: a folder that cannot be walked is skipped, not
+            // accepted.
+            if (ListForWalk(path, level + 1, false)) {
+                const bool accepted = CheckFolder(path, base);
+                if (!accepted) {
+                    CountIgnored();
+                }
+                m_host.SetStatusPath(accepted ? kScanningFolder : kSkippingFolder, path);
+                m_host.Yield();
+                WalkListed(path, base, level + 1);
+            } else {
+                m_host.Yield();
             }
-            m_host.SetStatusPath(accepted ? kScanningFolder : kSkippingFolder, path);
-            m_host.Yield();
-            WalkFolder(path, base);
             path.resize(entryLength);
         }
         m_host.Yield();

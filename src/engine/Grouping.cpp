@@ -35,19 +35,10 @@ struct MemberKeys {
     std::string nameKey;  // sort key of the Name key (name methods only)
 };
 
-// Order of the files within one set: path (collation), size, date, exact path bytes.
+// Order of the files within one set.
 int CompareWithinSet(const SetMember& a, const MemberKeys& ka, const SetMember& b,
                      const MemberKeys& kb) {
-    if (int c = ka.pathKey.compare(kb.pathKey)) {
-        return c;
-    }
-    if (int c = Compare3(a.entry.size, b.entry.size)) {
-        return c;
-    }
-    if (int c = Compare3(a.entry.lastWrite, b.entry.lastWrite)) {
-        return c;
-    }
-    return ComparePaths(a.entry, b.entry);
+    return CompareInPathOrder(a.entry, ka.pathKey, b.entry, kb.pathKey);
 }
 
 struct ExtKey {
@@ -248,13 +239,7 @@ void RemoveRepeatedFiles(ScanList& list, const platform::Locale& locale) {
         if (a.size != b.size) {
             return a.size < b.size;
         }
-        if (int c = keys[x].compare(keys[y])) {
-            return c < 0;
-        }
-        if (a.lastWrite != b.lastWrite) {
-            return a.lastWrite < b.lastWrite;
-        }
-        if (int c = ComparePaths(a, b)) {
+        if (int c = CompareInPathOrder(a, keys[x], b, keys[y])) {
             return c < 0;
         }
         return x < y;

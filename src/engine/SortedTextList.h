@@ -23,8 +23,7 @@ namespace qm::engine {
 // (right for paths the program found on a case-sensitive file system, where /a/Foo/ and /a/foo/
 // are two folders). The rule holds also while sorting is suspended.
 //
-// Sorting can be suspended: added lines then go to the end and a line can be replaced at its
-// index; resuming sorts the whole list once.
+// Sorting can be suspended: added lines then go to the end; resuming sorts the whole list once.
 //
 // The locale must outlive the list. Not thread-safe.
 class SortedTextList {
@@ -36,45 +35,19 @@ public:
                             Duplicates duplicates = Duplicates::Ignore,
                             DuplicateTest test = DuplicateTest::Collation);
 
-    Duplicates DuplicatesRule() const { return m_duplicates; }
-    DuplicateTest DuplicateTestKind() const { return m_test; }
-
     std::size_t Count() const { return m_items.size(); }
-    bool Empty() const { return m_items.empty(); }
-    const std::string& operator[](std::size_t index) const { return m_items[index].text; }
 
     // Adds line under the order and duplicates rule. Returns the index it now has, or nothing
     // when the rule refused it.
     std::optional<std::size_t> Add(std::string line);
 
-    // Replaces the line at index (sorting must be suspended). Returns false when the duplicates
-    // rule refuses the new text; the old line then stays.
-    bool Replace(std::size_t index, std::string line);
-
-    void Delete(std::size_t index);
     void Clear();
 
-    bool Sorted() const { return m_sorted; }
     void SuspendSorting() { m_sorted = false; }
     // Sorts once and keeps the list sorted from then on.
     void ResumeSorting();
 
-    // Empties the list and adds the lines one by one under this list's own rules.
-    void ReplaceContent(const std::vector<std::string>& lines);
-    void ReplaceContent(const SortedTextList& other);
-
-    // Index of the first line equal to text under the list's duplicate test (binary search when
-    // sorted, a scan otherwise).
-    std::optional<std::size_t> IndexOf(std::string_view text) const;
-    bool Contains(std::string_view text) const { return IndexOf(text).has_value(); }
-
-    // Sorted lists only: true when a line collates equal to text; index is that line's position,
-    // or where text would be inserted.
-    bool Find(std::string_view text, std::size_t& index) const;
-
-    // The lines in list order.
-    std::vector<std::string> Lines() const;
-    // Moves the lines out, leaving the list empty.
+    // Moves the lines out, in list order, leaving the list empty.
     std::vector<std::string> TakeLines();
 
 private:
@@ -89,7 +62,6 @@ private:
         return m_test == DuplicateTest::Exact ? item.text : item.key;
     }
     bool IsDuplicate(const Item& item) const;
-    void Forget(const Item& item);
     void Remember(const Item& item);
 
     const platform::Locale& m_locale;

@@ -247,20 +247,4 @@ std::uint32_t FileChecksum(platform::FileSystem& fileSystem, const std::string& 
     return run.readFailed ? 1 : run.reg;
 }
 
-std::optional<std::uint32_t> ReadChecksum(platform::FileSystem& fileSystem, const std::string& path,
-                                          std::int64_t length) {
-    if (length <= 0) {
-        return 0;
-    }
-    const std::unique_ptr<platform::ReadableFile> file = fileSystem.OpenForRead(path);
-    if (!file) {
-        return std::nullopt;
-    }
-    const FileRun run = ChecksumOpenFile(*file, length);
-    if (run.readFailed || run.bytesRead < length) {
-        return std::nullopt;
-    }
-    return run.reg;
-}
-
 }  // namespace qm::foundation

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -30,18 +29,12 @@ const char* FastChecksumMethod();
 
 // Checksum of the first length bytes of the file at path, read in chunks. 0 when no file exists
 // or length <= 0, 1 when the file cannot be opened or a read fails. A file shorter than length
-// is covered as far as it goes. These values are indistinguishable from real checksums; the
-// engine uses ReadChecksum below, which reports failures as failures.
+// is covered as far as it goes. These values are indistinguishable from real checksums, so the
+// engine never decides by them: it compares the files' bytes.
 std::uint32_t FileChecksum(const std::string& path, std::int64_t length);
 
 // FileChecksum through the given file system (tests wrap the real one to inject failures).
 std::uint32_t FileChecksum(platform::FileSystem& fileSystem, const std::string& path,
                            std::int64_t length);
-
-// Checksum of the first length bytes of the file at path, read in chunks; nullopt when the file
-// cannot be opened, a read fails or the file ends before length bytes (it changed since it was
-// listed). length <= 0 gives 0 without opening anything.
-std::optional<std::uint32_t> ReadChecksum(platform::FileSystem& fileSystem, const std::string& path,
-                                          std::int64_t length);
 
 }  // namespace qm::foundation

@@ -46,6 +46,20 @@ struct FileFacts {
     std::int64_t size = 0;
     FileTime lastWrite = 0;
     FileId id;
+    FileTime change = 0;  // status change time: moves with every write, and cannot be set back
+};
+
+// What a folder listing came to.
+enum class ListResult : std::uint8_t {
+    Listed,
+    Failed,            // the folder cannot be opened or read
+    PseudoFileSystem,  // refused: proc, sysfs and the like, whose sizes do not describe contents
+};
+
+struct ListOutcome {
+    ListResult result = ListResult::Listed;
+    // Failed: the system's reason ("Permission denied"); PseudoFileSystem: the type ("proc").
+    std::string reason;
 };
 
 // An open file for sequential reading.
@@ -54,8 +68,13 @@ public:
     virtual ~ReadableFile() = default;
     // Reads up to length bytes; returns the count read, 0 at the end, -1 on a read error.
     virtual std::int64_t Read(void* buffer, std::size_t length) = 0;
-    // Facts of the open file itself (not of whatever the path names now).
+    // Facts of the open file itself (not of whatever the path names now), taken when it was
+    // opened.
     virtual FileFacts Facts() = 0;
+    // Facts of the open file as they are now (one fstat-class call). Compared with Facts(), they
+    // tell whether the file was written while it was read. The default is for files that
+    // cannot change.
+    virtual FileFacts CurrentFacts() { return Facts(); }
 };
 
 // The file-system services the engine uses. SystemFileSystem() is the real one; tests wrap it to
@@ -71,10 +90,23 @@ public:
     virtual bool ListFolder(const std::string& folder, ListDetail detail,
                             std::vector<DirEntry>& entries) = 0;
 
+    // As ListFolder, and says why a folder gave nothing. With refusePseudo a folder on a pseudo
+    // file system (proc, sysfs, cgroup, devtmpfs, debugfs, ...: recognised by the file system's
+    // type) is not listed. The default has no reason to give and knows no pseudo file systems.
+    virtual ListOutcome ListFolderChecked(const std::string& folder, ListDetail detail,
+                                          std::vector<DirEntry>& entries, bool refusePseudo) {
+        (void)refusePseudo;
+        if (ListFolder(folder, detail, entries)) {
+            return {};
+        }
+        return {ListResult::Failed, "cannot be listed"};
+    }
+
     virtual FileFacts Stat(const std::string& path) = 0;
 
-    // Opens a regular file for reading, sharing it with every other program. Never opens a FIFO,
-    // socket or device. Returns null when the file cannot be opened.
+    // Opens a regular file for reading, sharing it with every other program. Never follows a
+    // final symbolic link and never opens a FIFO, socket or device. Returns null when the file
+    // cannot be opened; errno then says why, where the system told.
     virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path) = 0;
 
     // Handles of folders kept open for a batch of OpenForReadCached calls, so that a file is

@@ -2,12 +2,14 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <shared_mutex>
@@ -56,6 +58,11 @@ EntryKind KindOfDirentType(unsigned char type) {
     }
 }
 
+// The listing's device encoding (major << 32 | minor), so that ids from every source compare.
+std::uint64_t DeviceOf(dev_t device) {
+    return (static_cast<std::uint64_t>(major(device)) << 32) | minor(device);
+}
+
 constexpr unsigned kStatxMask =
     STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_CTIME | STATX_BTIME | STATX_INO;
 
@@ -73,7 +80,7 @@ bool StatEntry(int dirFd, const char* name, DirEntry& entry) {
     // Not every file system keeps a birth time; the change time is the closest it has.
     entry.creation =
         (sx.stx_mask & STATX_BTIME) ? ToFileTime(sx.stx_btime) : ToFileTime(sx.stx_ctime);
-    entry.id.device = (static_cast<std::uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+    entry.id.device = DeviceOf(makedev(sx.stx_dev_major, sx.stx_dev_minor));
     entry.id.inode = sx.stx_ino;
     return true;
 }
@@ -84,10 +91,97 @@ FileFacts FactsOfStat(const struct stat& st) {
     facts.kind = KindOfMode(st.st_mode);
     facts.size = static_cast<std::int64_t>(st.st_size);
     facts.lastWrite = ToFileTime(st.st_mtim);
-    // Same device encoding as the listing's (major << 32 | minor), so ids from both compare.
-    facts.id.device = (static_cast<std::uint64_t>(major(st.st_dev)) << 32) | minor(st.st_dev);
+    facts.id.device = DeviceOf(st.st_dev);
     facts.id.inode = st.st_ino;
+    facts.change = ToFileTime(st.st_ctim);
     return facts;
+}
+
+// File systems that hold no user files and whose sizes do not describe their contents, by the
+// type statfs reports.
+struct PseudoType {
+    std::uint32_t magic;
+    const char* name;
+};
+constexpr PseudoType kPseudoTypes[] = {
+    {0x9fa0, "proc"},
+    {0x62656572, "sysfs"},
+    {0x27e0eb, "cgroup"},
+    {0x63677270, "cgroup2"},
+    {0x64626720, "debugfs"},
+    {0x74726163, "tracefs"},
+    {0x73636673, "securityfs"},
+    {0x6165676c, "pstore"},
+    {0xcafe4a11, "bpf"},
+    {0x62656570, "configfs"},
+    {0x1cd1, "devpts"},
+    {0x19800202, "mqueue"},
+    {0x42494e4d, "binfmt_misc"},
+    {0x65735543, "fusectl"},
+    {0xde5e81e4, "efivarfs"},
+    {0xf97cff8c, "selinuxfs"},
+    {0x43415d53, "smackfs"},
+    {0x5a3c69f0, "apparmorfs"},
+    {0x6e736673, "nsfs"},
+    {0x7655821, "resctrl"},
+    {0x9fa2, "usbfs"},
+    {0x6c6f6f70, "binder"},
+};
+constexpr std::uint32_t kTmpfsMagic = 0x01021994;
+constexpr std::uint32_t kRamfsMagic = 0x858458f6;
+
+// devtmpfs reports itself to statfs as tmpfs (or ramfs); only the mount table tells it apart.
+// The devices of its mounts, read once: it is mounted at boot.
+const std::vector<std::uint64_t>& DevtmpfsDevices() {
+    static const std::vector<std::uint64_t> devices = [] {
+        std::vector<std::uint64_t> found;
+        std::FILE* mounts = std::fopen("/proc/self/mountinfo", "re");
+        if (mounts == nullptr) {
+            return found;
+        }
+        char* line = nullptr;
+        std::size_t capacity = 0;
+        while (::getline(&line, &capacity, mounts) > 0) {
+            // "36 35 0:5 / /dev rw,nosuid shared:2 - devtmpfs udev rw,...": the third field is
+            // the device, the first after " - " the type.
+            unsigned long majorNumber = 0;
+            unsigned long minorNumber = 0;
+            const char* type = std::strstr(line, " - ");
+            if (type != nullptr && std::strncmp(type + 3, "devtmpfs ", 9) == 0 &&
+                std::sscanf(line, "%*s %*s %lu:%lu", &majorNumber, &minorNumber) == 2) {
+                found.push_back((static_cast<std::uint64_t>(majorNumber) << 32) | minorNumber);
+            }
+        }
+        std::free(line);
+        std::fclose(mounts);
+        return found;
+    }();
+    return devices;
+}
+
+// The type of the pseudo file system that the open folder fd lies on, or null for an ordinary
+// one (disks, network shares, tmpfs). One statfs; a stat more only on tmpfs and ramfs.
+const char* PseudoFileSystemOf(int fd) {
+    struct statfs info;
+    if (::fstatfs(fd, &info) != 0) {
+        return nullptr;
+    }
+    // The magic numbers are 32 bits wide; f_type may be a signed word.
+    const auto magic = static_cast<std::uint32_t>(info.f_type);
+    for (const PseudoType& type : kPseudoTypes) {
+        if (magic == type.magic) {
+            return type.name;
+        }
+    }
+    if (magic == kTmpfsMagic || magic == kRamfsMagic) {
+        const std::vector<std::uint64_t>& devtmpfs = DevtmpfsDevices();
+        struct stat st;
+        if (!devtmpfs.empty() && ::fstat(fd, &st) == 0 &&
+            std::find(devtmpfs.begin(), devtmpfs.end(), DeviceOf(st.st_dev)) != devtmpfs.end()) {
+            return "devtmpfs";
+        }
+    }
+    return nullptr;
 }
 
 class PosixReadableFile final : public ReadableFile {
@@ -112,6 +206,14 @@ public:
     // The facts taken when the file was opened: the same file, and no second fstat.
     FileFacts Facts() override { return m_facts; }
 
+    FileFacts CurrentFacts() override {
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0) {
+            return {};
+        }
+        return FactsOfStat(st);
+    }
+
 private:
     int m_fd;
     FileFacts m_facts;
@@ -121,17 +223,20 @@ private:
 // extra call costs more than it can save.
 constexpr std::int64_t kSequentialHintBytes = std::int64_t{4} << 20;
 
-// Opens name relative to dirFd (AT_FDCWD: a path) as a regular file. O_NONBLOCK so that opening
-// a FIFO that slipped in never waits for a writer; anything that is not a regular file is
-// refused before a byte is read. O_NONBLOCK has no effect on reading a regular file, so it stays.
+// Opens name relative to dirFd (AT_FDCWD: a path) as a regular file. O_NOFOLLOW: a path that
+// became a link since it was listed leads elsewhere (ELOOP). O_NONBLOCK so that opening a FIFO
+// that slipped in never waits for a writer; anything that is not a regular file is refused
+// before a byte is read. O_NONBLOCK has no effect on reading a regular file, so it stays.
 std::unique_ptr<ReadableFile> OpenRegularAt(int dirFd, const char* name) {
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
     if (fd < 0) {
         return nullptr;
     }
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
+        errno = error;
         return nullptr;
     }
     if (st.st_size >= kSequentialHintBytes) {
@@ -204,57 +309,81 @@ class PosixFileSystem final : public FileSystem {
 public:
     bool ListFolder(const std::string& folder, ListDetail detail,
                     std::vector<DirEntry>& entries) override {
+        return ListFolderChecked(folder, detail, entries, false).result == ListResult::Listed;
+    }
+
+    ListOutcome ListFolderChecked(const std::string& folder, ListDetail detail,
+                                  std::vector<DirEntry>& entries, bool refusePseudo) override {
         const int fd = ::open(folder.empty() ? "." : folder.c_str(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
+            const int error = errno;
             entries.clear();
-            return false;
+            return {ListResult::Failed, std::strerror(error)};
         }
-        DIR* dir = ::fdopendir(fd);
-        if (dir == nullptr) {
-            ::close(fd);
-            entries.clear();
-            return false;
+        if (refusePseudo) {
+            if (const char* type = PseudoFileSystemOf(fd)) {
+                ::close(fd);
+                entries.clear();
+                return {ListResult::PseudoFileSystem, type};
+            }
         }
+        // getdents64 straight into a buffer: readdir's fdopendir would spend a stat and an
+        // fcntl per folder to learn what the open already made sure of.
+        alignas(struct dirent64) char buffer[32768];
         // The entries already in the vector are overwritten in place and the surplus cut off at
         // the end, so a walk that reuses one vector keeps its name buffers instead of
         // allocating fresh ones for every folder.
         std::size_t count = 0;
-        bool ok = true;
-        for (;;) {
-            errno = 0;
-            const struct dirent* d = ::readdir(dir);
-            if (d == nullptr) {
-                ok = errno == 0;
-                break;
-            }
-            const char* name = d->d_name;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) {
+        int error = 0;
+        while (error == 0) {
+            const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
                 continue;
             }
-            if (count == entries.size()) {
-                entries.emplace_back();
+            if (got <= 0) {
+                error = got < 0 ? errno : 0;
+                break;
             }
-            DirEntry& entry = entries[count];
-            entry.name.assign(name);
-            entry.hidden = name[0] == '.';
-            if (detail == ListDetail::Full || d->d_type == DT_UNKNOWN) {
-                if (!StatEntry(fd, name, entry)) {
-                    // Gone between readdir and statx: leave it out rather than report an entry
-                    // with made-up facts.
+            for (ssize_t at = 0; at < got && error == 0;) {
+                const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
+                at += d->d_reclen;
+                const char* name = d->d_name;
+                if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) {
                     continue;
                 }
-            } else {
-                entry.kind = KindOfDirentType(d->d_type);
-                entry.size = 0;
-                entry.lastWrite = entry.creation = entry.lastAccess = 0;
-                entry.id = {};
+                if (count == entries.size()) {
+                    entries.emplace_back();
+                }
+                DirEntry& entry = entries[count];
+                entry.name.assign(name);
+                entry.hidden = name[0] == '.';
+                if (detail == ListDetail::Full || d->d_type == DT_UNKNOWN) {
+                    if (!StatEntry(fd, name, entry)) {
+                        // A folder without search permission shows names but no facts: it
+                        // cannot be listed. Any other entry that cannot be examined (gone
+                        // since the listing read it) is left out rather than made up.
+                        if (errno == EACCES || errno == EPERM) {
+                            error = errno;
+                        }
+                        continue;
+                    }
+                } else {
+                    entry.kind = KindOfDirentType(d->d_type);
+                    entry.size = 0;
+                    entry.lastWrite = entry.creation = entry.lastAccess = 0;
+                    entry.id = {};
+                }
+                ++count;
             }
-            ++count;
         }
-        ::closedir(dir);  // also closes fd
-        entries.resize(ok ? count : 0);
-        return ok;
+        ::close(fd);
+        if (error != 0) {
+            entries.clear();
+            return {ListResult::Failed, std::strerror(error)};
+        }
+        entries.resize(count);
+        return {};
     }
 
     FileFacts Stat(const std::string& path) override {

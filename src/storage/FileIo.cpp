@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <utility>
 
 #include "foundation/Error.h"
 #include "foundation/Globals.h"
@@ -36,6 +38,54 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
+// The folder part of path, ending in the separator ("./" for a bare name).
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind(foundation::kPathDelim);
+    return slash == std::string::npos ? std::string(".") + foundation::kPathDelim
+                                      : path.substr(0, slash + 1);
+}
+
+// Where a write to path lands: path itself or, when path is a symbolic link (or a chain of
+// them), the file it leads to, so that the link stays a link. Followed by the links' text, so
+// that a link to a file not made yet leads to where that file will be.
+std::string FinalTarget(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) == target.size()) {
+            ThrowFileError("Cannot write", path, length < 0 ? errno : ENAMETOOLONG);
+        }
+        target.resize(static_cast<std::size_t>(length));
+        if (target.starts_with(foundation::kPathDelim)) {
+            current = std::move(target);
+        } else {
+            current = FolderOf(current).append(target);
+        }
+    }
+    ThrowFileError("Cannot write", path, ELOOP);
+}
+
+// Writes content straight into what path names (a FIFO, a device, a terminal): replacing such
+// a node by a regular file would break whatever expects it there.
+void WriteInto(const std::string& path, std::string_view content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        ThrowFileError("Cannot write", path, errno);
+    }
+    int error = WriteAll(fd, content) ? 0 : errno;
+    if (::close(fd) != 0 && error == 0 && errno != EINTR) {
+        error = errno;
+    }
+    if (error != 0) {
+        ThrowFileError("Cannot write", path, error);
+    }
+}
+
 mode_t CurrentUmask() {
     // umask can only be read by setting it; put the old value straight back.
     const mode_t mask = ::umask(0);
@@ -49,20 +99,22 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
     if (path.empty()) {
         throw FileError("Cannot write a file without a name.");
     }
-    const std::size_t slash = path.rfind(foundation::kPathDelim);
-    const std::string folder = slash == std::string::npos
-                                   ? std::string(".") + foundation::kPathDelim
-                                   : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) {
+    if (path.back() == foundation::kPathDelim) {
         ThrowFileError("Cannot write", path, EISDIR);
     }
 
+    // What the path leads to, links followed.
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) {
         ThrowFileError("Cannot write", path, EISDIR);
     }
+    if (exists && !S_ISREG(existing.st_mode)) {
+        WriteInto(path, content);
+        return;
+    }
+    const std::string target = FinalTarget(path);
+    const std::string folder = FolderOf(target);
 
     // A short fixed name part: the target name may already be as long as a name can be.
     std::string tempPath = folder + ".qm-tmp-XXXXXX";
@@ -85,7 +137,7 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }
-    if (error == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {

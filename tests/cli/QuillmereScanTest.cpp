@@ -6,11 +6,14 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -45,9 +48,14 @@ struct ScanRun {
 
 constexpr auto kTimeout = std::chrono::seconds(120);
 
-// What the child runs: the scanner with args, in folder cwd (when given), in the C locale so that
-// numbers and dates have fixed separators.
-[[noreturn]] void ExecScanner(const std::vector<std::string>& args, const std::string& cwd) {
+// Runs the scanner as the unprivileged user "nobody" (for whom permissions deny something).
+const std::vector<std::string> kAsNobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                            "--clear-groups"};
+
+// What the child runs: the scanner with args (behind the command wrapper, when given), in folder
+// cwd (when given), in the C locale so that numbers and dates have fixed separators.
+[[noreturn]] void ExecScanner(const std::vector<std::string>& args, const std::string& cwd,
+                              const std::vector<std::string>& wrapper = {}) {
     if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) {
         ::_exit(126);
     }
@@ -55,12 +63,15 @@ constexpr auto kTimeout = std::chrono::seconds(120);
     ::setenv("LANG", "C", 1);
     std::vector<char*> argv;
     static std::string program = QM_SCAN_BINARY;
+    for (const std::string& arg : wrapper) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
     argv.push_back(program.data());
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
+    ::execv(argv.front(), argv.data());
     ::_exit(127);
 }
 
@@ -123,7 +134,8 @@ void Drain(pid_t pid, int outFd, int errFd, ScanRun& run,
 }
 
 // Runs the scanner with pipes for standard output and error (so no terminal: no progress).
-ScanRun Scan(const std::vector<std::string>& args, const std::string& cwd = {}) {
+ScanRun Scan(const std::vector<std::string>& args, const std::string& cwd = {},
+             const std::vector<std::string>& wrapper = {}) {
     int out[2];
     int err[2];
     EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
@@ -132,7 +144,7 @@ ScanRun Scan(const std::vector<std::string>& args, const std::string& cwd = {}) 
     if (pid == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::dup2(err[1], STDERR_FILENO);
-        ExecScanner(args, cwd);
+        ExecScanner(args, cwd, wrapper);
     }
     ::close(out[1]);
     ::close(err[1]);
@@ -267,11 +279,12 @@ TEST(QuillmereScanTest, NothingFoundStillRunsAndSaysSo) {
         const ScanRun run = Scan({"--format", format, tree.Root()});
         EXPECT_EQ(run.status, 0) << run.err;
         const std::vector<std::string> err = Lines(run.err);
-        ASSERT_EQ(err.size(), 2u) << run.err;
+        ASSERT_EQ(err.size(), 3u) << run.err;
         EXPECT_EQ(err[0], "No duplicate files were found for the selected search criteria.");
+        EXPECT_EQ(err[1], "0 file(s) and 0 folder(s) ignored.");
         EXPECT_EQ(
-            err[1].rfind("0 bytes in 0 file(s) listed. [0 bytes duplicated in 0 file(s).] ", 0), 0u)
-            << err[1];
+            err[2].rfind("0 bytes in 0 file(s) listed. [0 bytes duplicated in 0 file(s).] ", 0), 0u)
+            << err[2];
         const std::string name = format;
         if (name == "csv") {
             EXPECT_EQ(run.out, "Extension,File Name,File Path,File Size (Bytes),Last Modified\r\n");
@@ -608,6 +621,95 @@ TEST(QuillmereScanTest, OutputFileReplacesTheOldOneOnlyWhenDone) {
     EXPECT_TRUE(std::regex_match(LastLine(run.err), kSummary)) << run.err;
 }
 
+// Writing onto something that is not a regular file writes into it: a FIFO passes the results
+// on, a device takes them, a link to standard output shows them. Nothing is replaced.
+TEST(QuillmereScanTest, OutputOntoAFifoADeviceOrALinkWritesIntoIt) {
+    TempTree tree{{"data/a", Content("x")},
+                  {"data/b", Content("x")},
+                  {"out/pipe", test::Fifo()},
+                  {"out/stdout", test::SymlinkTo("/proc/self/fd/1")}};
+    const std::set<std::set<std::string>> expected = {{tree.Path("data/a"), tree.Path("data/b")}};
+
+    const int reader = ::open(tree.Path("out/pipe").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const ScanRun piped = Scan({"--output", tree.Path("out/pipe"), tree.Path("data")});
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    std::string received(4096, '\0');
+    const ssize_t got = ::read(reader, received.data(), received.size());
+    ::close(reader);
+    received.resize(got > 0 ? std::size_t(got) : 0);
+    EXPECT_EQ(Sets(received), expected);
+    struct stat info {};
+    ASSERT_EQ(::lstat(tree.Path("out/pipe").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    const ScanRun shown = Scan({"--output", tree.Path("out/stdout"), tree.Path("data")});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(Sets(shown.out), expected);
+    ASSERT_EQ(::lstat(tree.Path("out/stdout").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+
+    const std::string node = tree.Path("out/null");
+    if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) {
+        GTEST_SKIP() << "cannot make a device node here: " << std::strerror(errno);
+    }
+    const ScanRun discarded = Scan({"--output", node, tree.Path("data")});
+    EXPECT_EQ(discarded.status, 0) << discarded.err;
+    ASSERT_EQ(::lstat(node.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    EXPECT_EQ(info.st_rdev, ::makedev(1, 3));
+    EXPECT_EQ(EntriesIn(tree.Path("out")), 3u) << "a temporary file was left behind";
+}
+
+// A folder that cannot be listed and a file that cannot be read are named, one line each, and
+// counted in the closing summary; --quiet leaves the names out. A search folder that cannot be
+// listed at all is an error.
+TEST(QuillmereScanTest, UnreadableFoldersAndFilesAreNamedAndCounted) {
+    if (::access(kAsNobody.front().c_str(), X_OK) != 0) {
+        GTEST_SKIP() << "no setpriv to run as an unprivileged user";
+    }
+    TempTree tree{{"data/a.txt", Content("same")},
+                  {"data/b.txt", Content("same")},
+                  {"data/secret.txt", Content("same").WithMode(0)},
+                  {"data/locked/inner.txt", Content("same")},
+                  {"data/locked/", Folder().WithMode(0)},
+                  // Names without facts: its files cannot be examined, so it cannot be listed.
+                  {"data/noexec/inner.txt", Content("same")},
+                  {"data/noexec/", Folder().WithMode(0444)}};
+    ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+    const std::string listLine = "quillmere-scan: cannot list folder \"" +
+                                 tree.Path("data/locked/") + "\": Permission denied";
+    const std::string noexecLine = "quillmere-scan: cannot list folder \"" +
+                                   tree.Path("data/noexec/") + "\": Permission denied";
+    const std::string readLine =
+        "quillmere-scan: cannot read \"" + tree.Path("data/secret.txt") + "\": Permission denied";
+
+    const ScanRun run = Scan({tree.Path("data")}, {}, kAsNobody);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(
+        Sets(run.out),
+        (std::set<std::set<std::string>>{{tree.Path("data/a.txt"), tree.Path("data/b.txt")}}));
+    const std::vector<std::string> lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 5u) << run.err;
+    EXPECT_EQ(lines[0], listLine);
+    EXPECT_EQ(lines[1], noexecLine);
+    EXPECT_EQ(lines[2], readLine);
+    EXPECT_EQ(lines[3], "1 file(s) and 1 folder(s) ignored.");
+    EXPECT_TRUE(std::regex_match(lines[4], kSummary)) << lines[4];
+
+    const ScanRun quiet = Scan({"--quiet", tree.Path("data")}, {}, kAsNobody);
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+    ASSERT_EQ(Lines(quiet.err).size(), 2u) << quiet.err;
+    EXPECT_EQ(Lines(quiet.err)[0], "1 file(s) and 1 folder(s) ignored.");
+
+    const ScanRun locked = Scan({tree.Path("data/locked")}, {}, kAsNobody);
+    EXPECT_EQ(locked.status, 1) << locked.err;
+    EXPECT_EQ(Lines(locked.err),
+              (std::vector<std::string>{"quillmere-scan: cannot search \"" +
+                                        tree.Path("data/locked/") + "\": Permission denied"}));
+    EXPECT_EQ(locked.out, "");
+}
+
 TEST(QuillmereScanTest, BadUsageExitsTwoWithOneLineNamingTheOption) {
     TempTree tree{{"a", Content("x")}};
     const std::pair<std::vector<std::string>, std::string> cases[] = {
@@ -710,9 +812,10 @@ TEST(QuillmereScanTest, ProgressIsDrawnInPlaceOnATerminalOnly) {
     EXPECT_NE(shown.err.find("\r\033[KStep 1 / 3: Folder Scan  Folders Scanned: "),
               std::string::npos)
         << shown.err;
-    // The progress line is wiped before the summary, which stands on a clean line.
-    const std::string last = LastLine(shown.err);
-    const std::string summary = last.substr(last.rfind("\033[K") + 3);
+    // The progress line is wiped before the closing summary, which stands on clean lines.
+    EXPECT_NE(shown.err.find("\r\033[K0 file(s) and 0 folder(s) ignored.\r\n"), std::string::npos)
+        << shown.err;
+    const std::string summary = LastLine(shown.err);
     EXPECT_TRUE(std::regex_match(summary.substr(0, summary.find('\r')), kSummary)) << summary;
     EXPECT_EQ(Sets(shown.out), (std::set<std::set<std::string>>{{tree.Path("a"), tree.Path("b")}}));
 

@@ -1,6 +1,9 @@
 #include "engine/ContentComparison.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -223,12 +226,16 @@ INSTANTIATE_TEST_SUITE_P(
                                   {{"a.txt", "b.txt"}},
                                   {},
                                   {"d.txt"}},
-                      ContentCase{"EmptyFilesPairUnopened",
+                      ContentCase{"EmptyFilesPair",
                                   Method::ContentsOnly,
                                   {{"e1.dat", Content("")}, {"e2.dat", Content("")}},
-                                  {{"e1.dat", "e2.dat"}},
-                                  {},
-                                  {"e1.dat", "e2.dat"}},
+                                  {{"e1.dat", "e2.dat"}}},
+                      // Each empty file is opened: one that cannot be is no duplicate.
+                      ContentCase{"EmptyFilesThatCannotBeOpened",
+                                  Method::ContentsOnly,
+                                  {{"e1", Content("")}, {"e2", Content("")}, {"e3", Content("")}},
+                                  {{"e1", "e3"}},
+                                  {{"e2", Fault::FailOpen}}},
                       // Every all-zero file has checksum 0: sizes still keep them apart.
                       ContentCase{"ZeroFilesOfOtherSizesApart",
                                   Method::ContentsOnly,
@@ -326,6 +333,225 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ContentCase>& param) {
         return std::string(param.param.name);
     });
+
+// ---- The compared file is the listed file ----------------------------------------------------
+
+// Writes bytes at offset of the file at path, in place (same file, nothing cut off).
+void Overwrite(const std::string& path, std::int64_t offset, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << path;
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), ssize_t(bytes.size())) << path;
+    ::close(fd);
+}
+
+void Append(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
+}
+
+void SetLastWrite(const std::string& path, platform::FileTime time) {
+    const timespec times[2] = {{0, UTIME_OMIT},
+                               {time_t(time / 1'000'000'000), long(time % 1'000'000'000)}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+// A listed file that is swapped, rewritten or replaced after the listing or while it is read is
+// never reported; it is named to the host and counted with the ignored files.
+struct ChangeCase {
+    const char* name;
+    std::vector<TreeEntry> listed;  // the ScanList
+    // What happens to the tree after the listing: at once, or at a step of the reading
+    // (FaultyFileSystem::AtBytesRead).
+    std::function<void(TempTree&, test::FaultyFileSystem&)> change;
+    Groups expected;
+    std::vector<std::string> ignored;  // named to the host, in this order
+    std::string reason;                // the reason given for each of them
+    std::vector<TreeEntry> unlisted = {};
+    // Files kept open at once: 1 closes every file but the first after its head and opens it
+    // again for the rest.
+    std::size_t maxOpenFiles = 32;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ChangeCaseTest : public ContentComparisonTest,
+                       public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(ChangeCaseTest, OnlyTheListedFileUnchangedIsCompared) {
+    const ChangeCase& c = GetParam();
+    TempTree tree;
+    std::vector<std::string> relatives;
+    for (const TreeEntry& entry : c.listed) {
+        tree.Add(entry);
+        relatives.push_back(entry.path);
+    }
+    for (const TreeEntry& entry : c.unlisted) tree.Add(entry);
+    ScanList scan = Scan(tree, relatives);
+
+    test::FaultyFileSystem fileSystem;
+    c.change(tree, fileSystem);
+    test::RecordingSearchHost host;
+    ContentContext context{host, fileSystem, *m_locale, 0, {}};
+    context.options.workerThreads = 1;
+    context.options.maxOpenFiles = c.maxOpenFiles;
+    DuplicateList duplicates;
+    FindContentDuplicates(scan, duplicates, context);
+
+    EXPECT_EQ(GroupsOf(duplicates, tree), c.expected);
+    ExpectSoundList(duplicates);
+    std::vector<std::string> named;
+    for (const auto& item : host.SkippedItems()) {
+        EXPECT_EQ(item.what, Skipped::UnreadableFile);
+        EXPECT_EQ(item.reason, c.reason) << item.path;
+        named.push_back(item.path.substr(tree.Root().size()));
+    }
+    EXPECT_EQ(named, c.ignored);
+    EXPECT_EQ(context.filesIgnored, std::int64_t(c.ignored.size()));
+    EXPECT_EQ(host.CounterValue(Counter::FilesIgnored), std::int64_t(c.ignored.size()));
+}
+
+const std::string kHead = TempTree::Bytes(4096, 7);
+const std::string kRestA = TempTree::Bytes(6000, 8);
+const std::string kRestB = TempTree::Bytes(6000, 9);
+// Listed long ago, so that any write during the search moves the time.
+constexpr platform::FileTime kLongAgo = test::Seconds(1'000'000'000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChangeCaseTest,
+    ::testing::Values(
+        // b's head is read, then another file (other head, a's rest) is renamed over b: a's
+        // head with the newcomer's rest would be equal to a, though no b ever was.
+        ChangeCase{"RenamedOverBetweenHeadAndRest",
+                   {{"a", Content(kHead + kRestA)}, {"b", Content(kHead + kRestB)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       fs.AtBytesRead(tree.Path("b"), 4096, [&tree] {
+                           ASSERT_EQ(::rename(tree.Path("new/b").c_str(), tree.Path("b").c_str()),
+                                     0);
+                       });
+                   },
+                   {},
+                   {"b"},
+                   "changed while it was read",
+                   {{"new/b", Content(std::string(4096, 'n') + kRestA)}},
+                   1},
+        // The same file written over in place, its time set back: the head read again no
+        // longer matches the one compared.
+        ChangeCase{"HeadRewrittenBeforeItIsOpenedAgain",
+                   {{"a", Content(kHead + kRestA).WithMTime(kLongAgo)},
+                    {"b", Content(kHead + kRestA).WithMTime(kLongAgo)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       fs.AtBytesRead(tree.Path("b"), 4096, [&tree] {
+                           Overwrite(tree.Path("b"), 10, "changed");
+                           SetLastWrite(tree.Path("b"), kLongAgo);
+                       });
+                   },
+                   {},
+                   {"b"},
+                   "changed while it was read",
+                   {},
+                   1},
+        ChangeCase{"RewrittenWhileRead",
+                   {{"a", test::Size(300'000, 4).WithMTime(kLongAgo)},
+                    {"b", test::Size(300'000, 4).WithMTime(kLongAgo)},
+                    {"c", test::Size(300'000, 4).WithMTime(kLongAgo)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       // Bytes already read: the rest still reads equal.
+                       fs.AtBytesRead(tree.Path("b"), 4096,
+                                      [&tree] { Overwrite(tree.Path("b"), 0, "X"); });
+                   },
+                   {{"a", "c"}},
+                   {"b"},
+                   "changed while it was read"},
+        ChangeCase{"AppendedToWhileRead",
+                   {{"a", test::Size(300'000, 5)},
+                    {"b", test::Size(300'000, 5)},
+                    {"c", test::Size(300'000, 5)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       fs.AtBytesRead(tree.Path("b"), 4096,
+                                      [&tree] { Append(tree.Path("b"), "tail"); });
+                   },
+                   {{"a", "c"}},
+                   {"b"},
+                   "changed while it was read"},
+        // A small file is read whole with its head: the check follows at once.
+        ChangeCase{"SmallFileRewrittenWhileRead",
+                   {{"a", Content("0123456789").WithMTime(kLongAgo)},
+                    {"b", Content("0123456789").WithMTime(kLongAgo)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       fs.AtBytesRead(tree.Path("b"), 10,
+                                      [&tree] { Overwrite(tree.Path("b"), 0, "9"); });
+                   },
+                   {},
+                   {"b"},
+                   "changed while it was read"},
+        // The same when the file had to be closed after its head (too many open files).
+        ChangeCase{"SmallFileRewrittenWhileReadAndClosed",
+                   {{"a", Content("0123456789").WithMTime(kLongAgo)},
+                    {"b", Content("0123456789").WithMTime(kLongAgo)}},
+                   [](TempTree& tree, test::FaultyFileSystem& fs) {
+                       fs.AtBytesRead(tree.Path("b"), 10,
+                                      [&tree] { Overwrite(tree.Path("b"), 0, "9"); });
+                   },
+                   {},
+                   {"b"},
+                   "changed while it was read",
+                   {},
+                   1},
+        // Replaced by a link to its partner after the listing: following it would report the
+        // partner as a copy of itself, and deleting "the copy" would lose the only one.
+        ChangeCase{"ReplacedBySymbolicLinkToItsPartner",
+                   {{"a", Content("first")}, {"b", Content("other")}},
+                   [](TempTree& tree, test::FaultyFileSystem&) {
+                       tree.Remove("b");
+                       tree.Add({"b", test::SymlinkTo(tree.Path("a"))});
+                   },
+                   {},
+                   {"b"},
+                   "replaced by a symbolic link"},
+        ChangeCase{"ReplacedByHardLinkToItsPartner",
+                   {{"a", Content("first")}, {"b", Content("other")}},
+                   [](TempTree& tree, test::FaultyFileSystem&) {
+                       tree.Remove("b");
+                       tree.Add({"b", test::HardLinkTo("a")});
+                   },
+                   {},
+                   {"b"},
+                   "changed since it was listed"},
+        ChangeCase{"EmptyFileFilledAfterTheListing",
+                   {{"e1", Content("")}, {"e2", Content("")}, {"e3", Content("")}},
+                   [](TempTree& tree, test::FaultyFileSystem&) { Append(tree.Path("e2"), "!"); },
+                   {{"e1", "e3"}},
+                   {"e2"},
+                   "changed since it was listed"}),
+    [](const ::testing::TestParamInfo<ChangeCase>& param) {
+        return std::string(param.param.name);
+    });
+
+// Files of proc are listed as empty but read as text: none is equal to another, and none is
+// taken as empty without being read.
+TEST_F(ContentComparisonTest, EmptyPseudoFilesAreNeverEqual) {
+    ScanList scan;
+    std::vector<std::string> paths;
+    for (const char* name : {"status", "stat", "statm", "cmdline", "comm", "environ"}) {
+        const std::string path = std::string("/proc/self/") + name;
+        const platform::FileFacts facts = platform::SystemFileSystem().Stat(path);
+        ASSERT_TRUE(facts.exists) << path;
+        ASSERT_EQ(facts.size, 0) << path;
+        scan.Add(facts.size, path, facts.lastWrite, facts.id);
+        paths.push_back(path);
+    }
+    test::RecordingSearchHost host;
+    ContentContext context{host, platform::SystemFileSystem(), *m_locale, 0, {}};
+    DuplicateList duplicates;
+    FindContentDuplicates(scan, duplicates, context);
+    EXPECT_TRUE(duplicates.empty());
+    EXPECT_EQ(context.filesIgnored, std::int64_t(paths.size()));
+    std::vector<std::string> named = host.SkippedPaths(Skipped::UnreadableFile);
+    std::sort(named.begin(), named.end());
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(named, paths);
+}
 
 TEST_F(ContentComparisonTest, ForcedCrcReallyCollides) {
     EXPECT_NE(kCollisionA, kCollisionB);

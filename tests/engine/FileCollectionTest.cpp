@@ -268,6 +268,11 @@ TEST_F(FileCollectionTest, UnreadableFolderIsSkipped) {
     m_fs.FailList(tree.Path("a/"));
     m_criteria.fileMaskText = "*.*, *";
     EXPECT_EQ(Collect(tree, {"a/", "b/"}), (Lines{"b/y", "b/y"}));
+    // Named once, although two masks would have listed it.
+    ASSERT_EQ(m_host.SkippedItems().size(), 1u);
+    EXPECT_EQ(m_host.SkippedItems()[0].what, Skipped::Folder);
+    EXPECT_EQ(m_host.SkippedItems()[0].path, tree.Path("a/"));
+    EXPECT_EQ(m_host.SkippedItems()[0].reason, "Permission denied");
 }
 
 TEST_F(FileCollectionTest, NamesWithAnyBytes) {

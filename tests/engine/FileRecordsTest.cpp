@@ -194,14 +194,6 @@ TEST(FileRecordsTest, MethodsAndFieldNumbers) {
     }
 }
 
-TEST(FileRecordsTest, ScanEntryText) {
-    const SeparatorLocale us("/", ":");
-    ScanList list;
-    list.Add(12345, "/data/Photos/a.jpg", platform::ToFileTime({2006, 1, 5, 15, 4, 6}));
-    EXPECT_EQ(ScanEntryText(list.front(), us),
-              "0000012345|/data/Photos/a.jpg|01/05/2006 03:04:06 PM");
-}
-
 TEST(FileRecordsTest, DuplicateLinesFollowTheirFieldNumbers) {
     const SeparatorLocale us("/", ":");
     DuplicateEntry entry;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -235,15 +236,73 @@ TEST_F(FolderWalkTest, SymbolicLinksAreNeverEntered) {
     EXPECT_EQ(Walk(), (Lines{"", "A/", "A/B/", "A/B/C/", "Other/", "Temp/", "Temp/Sub/"}));
 }
 
-TEST_F(FolderWalkTest, UnreadableFolders) {
-    m_fs.FailList(m_tree.Path("A/"));
-    // A/ is met in its parent's listing and accepted there; it cannot be listed, so nothing
-    // below it is found.
-    EXPECT_EQ(Walk(), (Lines{"", "A/", "Other/", "Temp/", "Temp/Sub/"}));
+// A folder that cannot be listed is not searched: it counts as ignored, not as scanned, shows
+// as skipped and is named to the host with the reason. So is a folder on a pseudo file system,
+// which is not even listed. Either way nothing below it is walked.
+TEST_F(FolderWalkTest, UnlistableAndPseudoFoldersAreSkippedAndNamed) {
+    struct Case {
+        const char* name;
+        std::function<void(test::FaultyFileSystem&, const TempTree&)> fault;
+        Skipped what;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"unlistable",
+         [](test::FaultyFileSystem& fs, const TempTree& tree) { fs.FailList(tree.Path("A/")); },
+         Skipped::Folder, "Permission denied"},
+        {"pseudo",
+         [](test::FaultyFileSystem& fs, const TempTree& tree) {
+             fs.MarkPseudo(tree.Path("A/"), "proc");
+         },
+         Skipped::PseudoFolder, "proc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FaultyFileSystem fs;
+        test::RecordingSearchHost host;
+        c.fault(fs, m_tree);
+        FolderList folders;
+        std::int64_t ignored = -1;
+        WalkSearchFolders(m_criteria, host, fs, folders, &ignored, *m_locale);
+        EXPECT_EQ(folders, (FolderList{m_tree.Root(), m_tree.Path("Other/"), m_tree.Path("Temp/"),
+                                       m_tree.Path("Temp/Sub/")}));
+        EXPECT_EQ(ignored, 1);
+        EXPECT_EQ(host.CounterValue(Counter::FoldersIgnored), 1);
+        EXPECT_EQ(host.CounterValue(Counter::FoldersScanned), 4);
+        ASSERT_EQ(host.SkippedItems().size(), 1u);
+        EXPECT_EQ(host.SkippedItems()[0].what, c.what);
+        EXPECT_EQ(host.SkippedItems()[0].path, m_tree.Path("A/"));
+        EXPECT_EQ(host.SkippedItems()[0].reason, c.reason);
+        const auto& statuses = host.StatusTexts();
+        EXPECT_NE(std::find(statuses.begin(), statuses.end(), kSkipping + m_tree.Path("A/")),
+                  statuses.end());
+        // The pseudo folder is never listed, the unlistable one once.
+        const auto listed = fs.ListedFolders();
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), m_tree.Path("A/")), 1);
+    }
+}
 
-    // A search folder that cannot be listed is neither tested nor walked.
+// A search folder that cannot be listed is counted as an ignored folder, for the window; the
+// host learns that it was a search folder.
+TEST_F(FolderWalkTest, UnlistableSearchFolder) {
     m_fs.FailList(m_tree.Root());
     EXPECT_EQ(Walk(), Lines{});
+    EXPECT_EQ(m_ignored, 1);
+    ASSERT_EQ(m_host.SkippedItems().size(), 1u);
+    EXPECT_EQ(m_host.SkippedItems()[0].what, Skipped::SearchFolder);
+    EXPECT_EQ(m_host.SkippedItems()[0].path, m_tree.Root());
+    EXPECT_EQ(m_host.SkippedItems()[0].reason, "Permission denied");
+}
+
+// proc and sysfs are recognised by their type, whatever the path that leads there.
+TEST_F(FolderWalkTest, RealPseudoFileSystemsAreNotWalked) {
+    m_tree.Add({{"A/self", test::SymlinkTo("/proc/self")}});
+    m_criteria.searchFolders = {"/proc/self/", "/sys/fs/", m_tree.Path("A/self/")};
+    EXPECT_EQ(Walk(), Lines{});
+    EXPECT_EQ(m_ignored, 3);
+    EXPECT_EQ(m_host.SkippedPaths(Skipped::PseudoFolder),
+              (Lines{"/proc/self/", "/sys/fs/", m_tree.Path("A/self/")}));
+    EXPECT_EQ(m_host.SkippedItems()[1].reason, "sysfs");
 }
 
 TEST_F(FolderWalkTest, NamesWithAnyBytes) {

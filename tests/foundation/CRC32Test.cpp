@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -150,7 +149,7 @@ TEST(CRC32Test, FastMethodIsNamed) {
 #endif
 }
 
-// --- FileChecksum and ReadChecksum ---
+// --- FileChecksum ---
 
 // Wraps the real file system and fails what a root user would never see fail.
 class FaultyFileSystem final : public platform::FileSystem {
@@ -250,22 +249,10 @@ TEST(CRC32Test, UnopenableAndUnreadableFiles) {
     FaultyFileSystem refusing;
     refusing.refuseOpen = true;
     EXPECT_EQ(FileChecksum(refusing, path, 1'000'000), 1u);
-    EXPECT_EQ(ReadChecksum(refusing, path, 1'000'000), std::nullopt);
 
     FaultyFileSystem failing;
     failing.failReadAfter = 300'000;  // fails after the first chunk or two
     EXPECT_EQ(FileChecksum(failing, path, 1'000'000), 1u);
-    EXPECT_EQ(ReadChecksum(failing, path, 1'000'000), std::nullopt);
-}
-
-TEST(CRC32Test, ReadChecksumReportsShortFilesAsFailures) {
-    qm::test::TempTree tree({{"abc.txt", qm::test::Content("abc")}});
-    FaultyFileSystem fs;
-    EXPECT_EQ(ReadChecksum(fs, tree.Path("abc.txt"), 3), 0xCA6598D0u);
-    EXPECT_EQ(ReadChecksum(fs, tree.Path("abc.txt"), 2), TableCrc("ab"));
-    EXPECT_EQ(ReadChecksum(fs, tree.Path("abc.txt"), 4), std::nullopt);
-    EXPECT_EQ(ReadChecksum(fs, tree.Path("missing"), 4), std::nullopt);
-    EXPECT_EQ(ReadChecksum(fs, tree.Path("missing"), 0), 0u);
 }
 
 TEST(CRC32Test, LargeFileIsReadInChunksAndMatchesMemory) {
@@ -295,7 +282,6 @@ TEST(CRC32Test, LargeFileIsReadInChunksAndMatchesMemory) {
     EXPECT_EQ(FileChecksum(fs, path, kSize), expected);
     EXPECT_GT(fs.largestRead, 0u);
     EXPECT_LE(fs.largestRead, 1u << 20) << "the file must not be read as one buffer";
-    EXPECT_EQ(ReadChecksum(fs, path, kSize), expected);
     EXPECT_EQ(FileChecksum(path, kSize), expected);
 }
 

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <future>
 #include <map>
 #include <string>
@@ -267,10 +269,10 @@ TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
         }
         EXPECT_TRUE(fifo.get());
 
-        // The engine opens only what it listed as regular files; a link to one may still be read.
-        auto viaLink = open(tree.Path("toFile"));
-        ASSERT_NE(viaLink, nullptr);
-        EXPECT_EQ(viaLink->Facts().kind, EntryKind::RegularFile);
+        // A path that became a link since it was listed is not followed, whatever it names.
+        errno = 0;
+        EXPECT_EQ(open(tree.Path("toFile")), nullptr);
+        EXPECT_EQ(errno, ELOOP);
 
         auto big = open(tree.Path("big"));
         ASSERT_NE(big, nullptr);
@@ -289,6 +291,80 @@ TEST(FileSystemTest, ReadableFileFactsDescribeTheOpenFileNotThePath) {
     EXPECT_EQ(file->Facts().size, 5);
     EXPECT_EQ(ReadAll(*file), "first");
     EXPECT_NE(SystemFileSystem().Stat(tree.Path("file")).id, id);
+}
+
+// What the comparison checks after its last read: the open file's facts as they are now.
+TEST(FileSystemTest, CurrentFactsSeeWritesToTheOpenFile) {
+    TempTree tree({{"file", Content("first").WithMTime(Seconds(1'000'000'000))}});
+    auto file = SystemFileSystem().OpenForRead(tree.Path("file"));
+    ASSERT_NE(file, nullptr);
+    const FileFacts opened = file->Facts();
+    EXPECT_EQ(opened.lastWrite, Seconds(1'000'000'000));
+    EXPECT_NE(opened.change, 0);
+    const FileFacts unchanged = file->CurrentFacts();
+    EXPECT_EQ(unchanged.size, opened.size);
+    EXPECT_EQ(unchanged.lastWrite, opened.lastWrite);
+    EXPECT_EQ(unchanged.change, opened.change);
+    { std::ofstream(tree.Path("file"), std::ios::app) << " and more"; }
+    const FileFacts now = file->CurrentFacts();
+    EXPECT_EQ(now.id, opened.id);
+    EXPECT_EQ(now.size, 14);
+    EXPECT_NE(now.lastWrite, opened.lastWrite);
+    EXPECT_EQ(file->Facts().size, 5) << "Facts() stay those of the open";
+}
+
+TEST(FileSystemTest, CheckedListingSaysWhyAFolderGaveNothing) {
+    TempTree tree({{"dir/a", Content("x")}, {"file", Content("f")}});
+    FileSystem& fs = SystemFileSystem();
+    std::vector<DirEntry> entries;
+    struct Case {
+        std::string folder;
+        ListResult result;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {tree.Path("dir/"), ListResult::Listed, ""},
+        {tree.Path("missing/"), ListResult::Failed, "No such file or directory"},
+        {tree.Path("file"), ListResult::Failed, "Not a directory"},
+        {"/proc/self/", ListResult::PseudoFileSystem, "proc"},
+        {"/proc/", ListResult::PseudoFileSystem, "proc"},
+        {"/sys/", ListResult::PseudoFileSystem, "sysfs"},
+        {"/sys/fs/", ListResult::PseudoFileSystem, "sysfs"},
+        // Ordinary mounts, also memory-backed ones, are listed.
+        {"/dev/shm/", ListResult::Listed, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const ListOutcome outcome =
+            fs.ListFolderChecked(c.folder, ListDetail::KindOnly, entries, true);
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.reason, c.reason);
+        if (c.result != ListResult::Listed) {
+            EXPECT_TRUE(entries.empty());
+        }
+    }
+    // Asked to, it lists a pseudo file system like any other.
+    EXPECT_EQ(fs.ListFolderChecked("/proc/self/", ListDetail::KindOnly, entries, false).result,
+              ListResult::Listed);
+    EXPECT_FALSE(entries.empty());
+}
+
+// devtmpfs calls itself tmpfs to statfs; the mount table tells them apart.
+TEST(FileSystemTest, DevtmpfsIsAPseudoFileSystem) {
+    std::ifstream mounts("/proc/self/mountinfo");
+    bool devIsDevtmpfs = false;
+    for (std::string line; std::getline(mounts, line);) {
+        devIsDevtmpfs = devIsDevtmpfs || (line.find(" /dev rw") != std::string::npos &&
+                                          line.find(" - devtmpfs ") != std::string::npos);
+    }
+    if (!devIsDevtmpfs) {
+        GTEST_SKIP() << "/dev is no devtmpfs here";
+    }
+    std::vector<DirEntry> entries;
+    const ListOutcome outcome =
+        SystemFileSystem().ListFolderChecked("/dev/", ListDetail::KindOnly, entries, true);
+    EXPECT_EQ(outcome.result, ListResult::PseudoFileSystem);
+    EXPECT_EQ(outcome.reason, "devtmpfs");
 }
 
 TEST(FileSystemTest, SymbolicLinkLoopIsListedAsALink) {

@@ -1,6 +1,7 @@
 #include "support/FaultyFileSystem.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace qm::test {
 
@@ -19,6 +20,7 @@ public:
         if (m_failAfter >= 0) {
             const std::int64_t left = m_failAfter - m_delivered;
             if (left <= 0) {
+                errno = EIO;
                 return -1;
             }
             length = std::min<std::size_t>(length, static_cast<std::size_t>(left));
@@ -32,6 +34,7 @@ public:
     }
 
     platform::FileFacts Facts() override { return m_inner->Facts(); }
+    platform::FileFacts CurrentFacts() override { return m_inner->CurrentFacts(); }
 
 private:
     std::unique_ptr<platform::ReadableFile> m_inner;
@@ -58,6 +61,17 @@ void FaultyFileSystem::FailList(const std::string& folder) {
     m_failList.insert(FolderKey(folder));
 }
 
+void FaultyFileSystem::MarkPseudo(const std::string& folder, const std::string& type) {
+    std::lock_guard lock(m_mutex);
+    m_pseudo[FolderKey(folder)] = type;
+}
+
+void FaultyFileSystem::AtBytesRead(const std::string& path, std::int64_t bytes,
+                                   std::function<void()> action) {
+    std::lock_guard lock(m_mutex);
+    m_readActions.emplace(path, ReadAction{bytes, std::move(action)});
+}
+
 void FaultyFileSystem::FailOpen(const std::string& path) {
     std::lock_guard lock(m_mutex);
     m_failOpen.insert(path);
@@ -76,6 +90,7 @@ void FaultyFileSystem::Vanish(const std::string& path) {
 void FaultyFileSystem::Heal(const std::string& path) {
     std::lock_guard lock(m_mutex);
     m_failList.erase(FolderKey(path));
+    m_pseudo.erase(FolderKey(path));
     m_failOpen.erase(path);
     m_vanished.erase(path);
     m_failReadAfter.erase(path);
@@ -83,17 +98,31 @@ void FaultyFileSystem::Heal(const std::string& path) {
 
 bool FaultyFileSystem::ListFolder(const std::string& folder, platform::ListDetail detail,
                                   std::vector<platform::DirEntry>& entries) {
+    return ListFolderChecked(folder, detail, entries, false).result == platform::ListResult::Listed;
+}
+
+platform::ListOutcome FaultyFileSystem::ListFolderChecked(const std::string& folder,
+                                                          platform::ListDetail detail,
+                                                          std::vector<platform::DirEntry>& entries,
+                                                          bool refusePseudo) {
     {
         std::lock_guard lock(m_mutex);
         m_listed.push_back(folder);
         const std::string key = FolderKey(folder);
-        if (m_failList.count(key) != 0 || m_vanished.count(key) != 0 ||
-            m_vanished.count(folder) != 0) {
+        if (m_failList.count(key) != 0) {
             entries.clear();
-            return false;
+            return {platform::ListResult::Failed, "Permission denied"};
+        }
+        if (m_vanished.count(key) != 0 || m_vanished.count(folder) != 0) {
+            entries.clear();
+            return {platform::ListResult::Failed, "No such file or directory"};
+        }
+        if (const auto it = m_pseudo.find(key); refusePseudo && it != m_pseudo.end()) {
+            entries.clear();
+            return {platform::ListResult::PseudoFileSystem, it->second};
         }
     }
-    return m_inner.ListFolder(folder, detail, entries);
+    return m_inner.ListFolderChecked(folder, detail, entries, refusePseudo);
 }
 
 platform::FileFacts FaultyFileSystem::Stat(const std::string& path) {
@@ -111,7 +140,12 @@ std::unique_ptr<platform::ReadableFile> FaultyFileSystem::OpenForRead(const std:
     {
         std::lock_guard lock(m_mutex);
         m_opened.push_back(path);
-        if (m_failOpen.count(path) != 0 || m_vanished.count(path) != 0) {
+        if (m_failOpen.count(path) != 0) {
+            errno = EACCES;
+            return nullptr;
+        }
+        if (m_vanished.count(path) != 0) {
+            errno = ENOENT;
             return nullptr;
         }
         if (const auto it = m_failReadAfter.find(path); it != m_failReadAfter.end()) {
@@ -126,8 +160,24 @@ std::unique_ptr<platform::ReadableFile> FaultyFileSystem::OpenForRead(const std:
 }
 
 void FaultyFileSystem::AddBytesRead(const std::string& path, std::int64_t bytes) {
-    std::lock_guard lock(m_mutex);
-    m_bytesRead[path] += bytes;
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard lock(m_mutex);
+        const std::int64_t total = m_bytesRead[path] += bytes;
+        const auto [begin, end] = m_readActions.equal_range(path);
+        for (auto it = begin; it != end;) {
+            if (it->second.bytes <= total) {
+                due.push_back(std::move(it->second.action));
+                it = m_readActions.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Outside the lock: an action may use this file system.
+    for (const std::function<void()>& action : due) {
+        action();
+    }
 }
 
 std::vector<std::string> FaultyFileSystem::ListedFolders() const {

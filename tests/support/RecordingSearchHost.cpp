@@ -74,6 +74,23 @@ void RecordingSearchHost::SetProgress(int percent) {
     Record("Progress " + std::to_string(percent));
 }
 
+void RecordingSearchHost::ReportSkipped(engine::Skipped what, std::string_view path,
+                                        std::string_view reason) {
+    m_skipped.push_back({what, std::string(path), std::string(reason)});
+    Record("Skipped " + std::to_string(static_cast<int>(what)) + " " + std::string(path) + ": " +
+           std::string(reason));
+}
+
+std::vector<std::string> RecordingSearchHost::SkippedPaths(engine::Skipped what) const {
+    std::vector<std::string> paths;
+    for (const SkippedItem& item : m_skipped) {
+        if (item.what == what) {
+            paths.push_back(item.path);
+        }
+    }
+    return paths;
+}
+
 void RecordingSearchHost::AbortAfterYields(int yields) {
     m_abortAfterYields = yields;
 }

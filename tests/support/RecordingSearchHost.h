@@ -22,6 +22,11 @@ public:
         std::string prefix;
         std::string path;
     };
+    struct SkippedItem {
+        engine::Skipped what;
+        std::string path;
+        std::string reason;
+    };
 
     // SearchHost
     void Yield() override;
@@ -33,6 +38,8 @@ public:
     void ShowProgress(bool visible) override;
     void SetProgressDecorations(bool showBorderAndPercent) override;
     void SetProgress(int percent) override;
+    void ReportSkipped(engine::Skipped what, std::string_view path,
+                       std::string_view reason) override;
 
     // Abort triggers.
     void AbortAfterYields(int yields);  // abort requested from the yields-th Yield on
@@ -52,6 +59,10 @@ public:
     // Every status text in order; a status path appears as prefix + path.
     const std::vector<std::string>& StatusTexts() const { return m_statusTexts; }
     const std::vector<StatusPath>& StatusPaths() const { return m_statusPaths; }
+    // Every ReportSkipped call, in order.
+    const std::vector<SkippedItem>& SkippedItems() const { return m_skipped; }
+    // The paths reported as what, in order.
+    std::vector<std::string> SkippedPaths(engine::Skipped what) const;
     std::string LastStatusText() const;
     // Last value given to the counter; 0 when it was never set.
     std::int64_t CounterValue(engine::Counter counter) const;
@@ -88,6 +99,7 @@ private:
 
     std::vector<std::string> m_statusTexts;
     std::vector<StatusPath> m_statusPaths;
+    std::vector<SkippedItem> m_skipped;
     std::map<engine::Counter, std::vector<std::int64_t>> m_counters;
     std::map<engine::SearchStep, engine::StepState> m_steps;
     std::vector<std::pair<engine::SearchStep, engine::StepState>> m_stepHistory;
