@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "app/DupeTreeModel.h"
-#include "app/MainForm.h"
-#include "app/SearchWindowHost.h"
+#include "app/results/DupeTreeModel.h"
+#include "app/mainform/MainForm.h"
+#include "app/mainform/SearchWindowHost.h"
 #include "foundation/Globals.h"
 #include "foundation/Prompter.h"
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/MessageBoxPrompter.h"
+#include "app/dialogs/MessageBoxPrompter.h"
 
 namespace qm::app {
 

@@ -1,7 +1,7 @@
 // Quillmere: the desktop duplicate-file finder. Reads no command-line arguments and no
 // environment variables; its configuration is its settings file.
-#include "app/GraphicHintWindow.h"
-#include "app/MainForm.h"
+#include "app/widgets/GraphicHintWindow.h"
+#include "app/mainform/MainForm.h"
 #include "app/QuillmereApplication.h"
 
 int main(int argc, char** argv) {
