@@ -3,17 +3,16 @@
 #include <QMainWindow>
 #include <QModelIndex>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/widgets/FilterGrid.h"
 #include "app/widgets/StatusMarkup.h"
 #include "engine/SearchCriteria.h"
 #include "platform/FileDate.h"
 #include "results/BlockedFolderRule.h"
-#include "scope/FilterTable.h"
 #include "scope/ScopeList.h"
-#include "scope/SearchPathList.h"
+#include "scope/SearchSettings.h"
 
 class QAction;
 class QButtonGroup;
@@ -27,16 +26,13 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QSplitter;
-class QTableWidget;
-class QTableWidgetItem;
 class QToolButton;
 class QTreeView;
 class QCloseEvent;
 
 namespace qm::foundation {
 class Prompter;
-class TextMeasurer;
-}  // namespace qm::foundation
+}
 
 namespace qm::platform {
 class FileSystem;
@@ -49,9 +45,12 @@ class CheckableFolderModel;
 class DupeTreeMenus;
 class DupeTreeModel;
 class DupeTreeView;
+class FilterEditor;
+class FolderPicker;
 class MarkupStatusBar;
 class PathListBox;
-class SearchWindowHost;
+class SearchSummaryPanel;
+class WindowHost;
 
 // The question asked when the window is closed during a search.
 inline constexpr const char* kAbortAndExitQuestion =
@@ -68,12 +67,18 @@ struct ButtonPairLefts {
 };
 ButtonPairLefts CentredPairLefts(int panelWidth, int leftWidth, int rightWidth);
 
-// The main window: the options view (folder tree, search folder list, scan options, file-type
-// filters), the results view (toolbar, statistics label, results tree), the status bar with its
-// hint line, the menus, and the search run that connects them.
+// The main window: the options view (folder picker, scan options, file-type filters), the results
+// view (toolbar, statistics label, results tree), the status bar with its hint line, the menus.
+//
+// The window wires components together: each handler named after a control and its event only
+// dispatches to the component that owns the behaviour (FolderPicker, FilterEditor, DupeTreeView,
+// SearchSummaryPanel and WindowHost for a search) and shows what it reports. Its definition is
+// spread over one file per feature: MainForm.cpp (life cycle, layout rules), MainFormBuild.cpp
+// (the controls), MainFormFolders.cpp, MainFormFilters.cpp, MainFormSearch.cpp,
+// MainFormResults.cpp, MainFormSettings.cpp (the settings value to and from the controls).
 //
 // Named controls are public members and carry their name as objectName, so tests and the later
-// views reach them.
+// views reach them; those of a component point into it.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -81,51 +86,42 @@ public:
     explicit TfrmMain(foundation::Prompter* prompter = nullptr, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // ---- What a search reads -------------------------------------------------------------
-    // One snapshot of every search option, taken from the controls and scope lists.
+    // ---- Search settings (MainFormSettings.cpp) -------------------------------------------
+    // Everything the user set for a search, read from the controls and the scope lists.
+    scope::SearchSettings CurrentSettings() const;
+    // Shows settings in the controls and takes their scope lists.
+    void ApplySettings(const scope::SearchSettings& settings);
+    // What a search reads: the current settings and the file date window.
     engine::SearchCriteria CurrentCriteria() const;
+    // Item index of FCM (0..4), -1 when no method is selected.
+    int FCMItemIndex() const;
+    void SetFCMItemIndex(int index);
 
     // ---- Status bar ------------------------------------------------------------------------
     void SetStatusText(const QString& markup);
     void SetStatusText(const QList<StatusPart>& parts);
     QString StatusText() const;  // as set, markup included
-    // Panel 0: shown with width 150, hidden with width 0.
-    void ShowProgressArea(bool visible);
-    // The status bar's font measures shortened paths (ShortenPathToWidth).
-    const foundation::TextMeasurer& StatusMeasurer() const;
     // The status-bar hint line: while installed, every hint shown also goes to panel 1.
     void SetHintLineInstalled(bool installed) { m_hintLineInstalled = installed; }
     bool HintLineInstalled() const { return m_hintLineInstalled; }
 
-    foundation::Prompter& Prompter() const { return *m_prompter; }
-
-    // ---- File-type filters -----------------------------------------------------------------
-    const scope::FilterTable& FilterTable() const { return m_filters; }
-    // Replaces the whole table (the settings file uses this), places the cursor and rebuilds
-    // the label.
+    // ---- File-type filters (MainFormFilters.cpp) -------------------------------------------
+    const scope::FilterTable& FilterTable() const;
+    // Replaces the whole table (a settings file), places the cursor and rebuilds the label.
     void SetFilterRows(std::vector<scope::FilterRow> rows);
-    bool HasFilters() const { return m_filters.HasFilters(); }
-    void LoadDefaultFilters();
-    void RebuildFilterLabel();
+    bool HasFilters() const;
+    // Start Search is enabled when a folder is listed and a filter is selected.
     void UpdateSearchButtons();
-    bool OtherFilterSelected() const { return m_filters.OtherFilterSelected(); }
-    void UpdateFilterButtons();
     // The grid cursor: body rows counted from 1, 0 for the header row (no filter focused).
     int FilterGridRow() const;
     void SetFilterGridRow(int row);
 
-    // ---- Search folder list ----------------------------------------------------------------
-    const std::vector<std::string>& SearchPaths() const { return m_searchPaths.Paths(); }
+    // ---- Search folder list (MainFormFolders.cpp) ------------------------------------------
+    const std::vector<std::string>& SearchPaths() const;
     void AddSearchPath(const std::string& path);
-    void RemoveSearchPath(const std::string& path);
-    // The tree node of a folder (invalid when it cannot be located).
-    QModelIndex LocateFolderNode(const std::string& path) const;
-    CheckableFolderModel* FolderModel() const { return m_folderModel; }
-    // Restores the list from stored paths (settings file): unticks everything, then ticks the
-    // node of each existing folder or lists it directly when it has no node.
-    void RestoreSearchPaths(const std::vector<std::string>& paths);
+    CheckableFolderModel* FolderModel() const;
 
-    // ---- Scope lists (edited by their dialogs) --------------------------------------------
+    // ---- Scope lists (edited by their dialogs) ---------------------------------------------
     scope::ScopeList& IgnoreList() { return m_ignoreList; }
     scope::ScopeList& BlockedList() { return m_blockedList; }
     scope::ScopeList& ExcludeFileMasks() { return m_excludeFileMasks; }
@@ -134,13 +130,12 @@ public:
     bool BlockedSubFolders = false;
     engine::FileDateRange FileDateRange;
 
-    // Search state, shared with the search run.
+    // ---- Search run (MainFormSearch.cpp) ---------------------------------------------------
     bool SearchInProgress = false;
     bool AbortRequested = false;
     platform::FileTime SearchStartTime = 0;  // wall clock, taken when the controls are locked
     platform::FileTime SearchEndTime = 0;    // taken after they are unlocked at the end
 
-    // ---- Search run ------------------------------------------------------------------------
     // Puts the window into its searching state and back; see SearchBtnClick.
     void LockSearchControls();
     void UnlockSearchControls();
@@ -150,22 +145,20 @@ public:
     // True from the start of SearchBtnClick until it returns, also while the search winds down
     // after an abort.
     bool SearchRunning() const { return m_searchRunning; }
-    // Where the search reports and yields; tests tune its yield interval and hook.
-    SearchWindowHost& SearchHost() const { return *m_searchHost; }
+    // Where searches and the results tree report and yield; tests tune its yield interval and
+    // hook.
+    WindowHost& SearchHost() const { return *m_host; }
     // The file system searches read; null (the default) means the system's.
     void SetSearchFileSystem(platform::FileSystem* fileSystem) { m_searchFileSystem = fileSystem; }
     // The guard that keeps the screen saver off during a search; by default one on the session
     // bus, made when first needed.
     void UseScreenSaverGuard(std::unique_ptr<platform::ScreenSaverGuard> guard);
     bool ScreenSaverSuppressed() const;
-    // The blocked-folder rule of the current BlockedList and BlockedSubFolders.
-    results::BlockedFolderRule CurrentBlockedRule() const;
 
-    // ---- Results view ----------------------------------------------------------------------
+    // ---- Results view (MainFormResults.cpp) ------------------------------------------------
     DupeTreeModel* DupeModel() const { return m_dupeModel; }
-    DupeTreeMenus* DupeMenus() const { return m_dupeMenus; }
 
-    // ---- Layout ----------------------------------------------------------------------------
+    // ---- Layout (MainForm.cpp) -------------------------------------------------------------
     void FormResize();
     void OptionsSplitterMoved();
     void FitFilterColumns();
@@ -185,41 +178,31 @@ public:
     QWidget* MainOptionsPanel;
     QWidget* MainButtonsPanel;
 
-    QGroupBox* FolderSelectionGB;
     QTreeView* DirLB;
     QFrame* ViewResultsPanel;
     QPushButton* ViewSearchResultsBtn;
 
-    QGroupBox* SearchPathListGB;
     PathListBox* PathLB;
     QWidget* PathButtonsPanel;
     QPushButton* RemoveDirBtn;
     QPushButton* ClearAllBtn;
 
-    QGroupBox* FolderOptionsGB;
     QCheckBox* ScanHiddenCB;
     QCheckBox* ScanSubFoldersCB;
-    QLabel* DepthLbl;
     QSpinBox* DepthEdit;
-
-    QGroupBox* FileSizeOptionsGB;
     QLineEdit* MinSizeEdit;
     QLineEdit* MaxSizeEdit;
     QComboBox* MinSizeCB;
-
     QGroupBox* FCM;
-    QButtonGroup* FCMButtons;
 
-    QGroupBox* AdvanceOptionsGB;
     QPushButton* FolderExcludeBtn;
     QPushButton* DateOptionsBtn;
     QPushButton* ExcludeFileMaskBtn;
     QPushButton* ExcludeFolderMaskBtn;
 
-    QGroupBox* FileFilterGB;
     QLabel* FilterDefLbl;
     QLabel* FilterLbl;
-    QTableWidget* FilterSG;
+    FilterGrid* FilterSG;
     QWidget* FilterButtonsPanel;
     QPushButton* ClearAllFiltersBtn;
     QPushButton* SelectAllFiltersBtn;
@@ -253,8 +236,7 @@ public:
     QToolButton* ColorSettingsBtn;
     QToolButton* GridToggleBtn;
     QToolButton* HideOptionsBtn;
-    // Their commands (delete, move, open, explore, execute, preview) come later; the buttons
-    // exist and follow their enabling rules, but are not shown.
+    // Made and kept to their enabling rules, but not shown while no command acts on them.
     QToolButton* DeleteMarkedBtn;
     QToolButton* MoveToFolderBtn;
     QToolButton* OpenTargetBtn;
@@ -264,14 +246,10 @@ public:
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
 
-    // Item index of FCM (0..4), -1 when no method is selected.
-    int FCMItemIndex() const;
-    void SetFCMItemIndex(int index);
-
 public slots:
-    // Runs one search: locks the controls, runs walk, collection and comparison with the progress
-    // panel, fills the results tree, unlocks, and shows the results, the nothing-found message,
-    // the abort note or the error. Returns only when the search has wound down.
+    // Runs one search: shows the summary, runs the search and fills the results tree, and shows
+    // the outcome (the results, the nothing-found message, the abort note or the error). Returns
+    // only when the search has wound down.
     void SearchBtnClick();
     void AbortSearchBtnClick();
     void HideOptionsBtnClick();
@@ -305,49 +283,61 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Ticks and bolds the tree node of folder path (ending in the separator) and lists it.
-    void TickAndListFolder(const std::string& path);
+    // How a search ended, once the controls are unlocked again.
+    struct RunOutcome {
+        enum class Kind { DuplicatesFound, NothingFound, Aborted, Failed };
+        Kind kind = Kind::NothingFound;
+        std::string error;    // Failed
+        std::string elapsed;  // the elapsed-time text
+    };
+
+    // MainFormBuild.cpp
     void BuildMenus();
     void BuildOptionsView();
     QWidget* BuildFolderPanel();
     QWidget* BuildMainOptionsPanel();
-    QWidget* BuildFilterGroup();
     QWidget* BuildButtonsPanel();
     void BuildInfoPanel();
     void BuildResultsView();
-    void EngageScreenSaverGuard();
+    // Each feature file wires its controls to its handlers.
+    void ConnectFolders();
+    void ConnectFilters();
+    void ConnectSearch();
+    void ConnectResults();
+
+    // MainForm.cpp
     void FormCreate();
     void FormShow();
     void PlacePathButtons();
     void PlaceMainButtons(int panelWidth);
-    void PruneSpecialFolders();
+    void CentreViewResultsButton();
 
-    void RefreshPathLB();
-    void ListCursorRule();
-    void HighlightPath(const std::string& path);
-    std::string HighlightedPath() const;
+    // MainFormSearch.cpp
+    void ShowSearchSummary();
+    RunOutcome RunSearchAndFill();
+    void ShowSearchOutcome(const RunOutcome& outcome);
+    void EngageScreenSaverGuard();
+    void ReleaseScreenSaverGuard();
 
-    void RefreshFilterGrid();
-    void PlaceFilterCursor();
-    void OnFilterItemChanged(QTableWidgetItem* item);
-    std::optional<std::size_t> CursorFilterRow() const;
-    bool RunFilterDialog(const QString& caption, QString& mask, QString& definition);
+    // MainFormResults.cpp
+    void ShowResultsView();
+    results::BlockedFolderRule CurrentBlockedRule() const;
 
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
-    std::unique_ptr<foundation::TextMeasurer> m_statusMeasurer;
 
-    CheckableFolderModel* m_folderModel = nullptr;
-    scope::SearchPathList m_searchPaths;
-    scope::FilterTable m_filters;
+    FolderPicker* m_folders = nullptr;
+    FilterEditor* m_filters = nullptr;
+    QButtonGroup* m_methodButtons = nullptr;
     scope::ScopeList m_ignoreList;
     scope::ScopeList m_blockedList;
     scope::ScopeList m_excludeFileMasks;
     scope::ScopeList m_excludeFolderMasks;
 
+    SearchSummaryPanel* m_summary = nullptr;
+    WindowHost* m_host = nullptr;
     DupeTreeModel* m_dupeModel = nullptr;
     DupeTreeMenus* m_dupeMenus = nullptr;
-    std::unique_ptr<SearchWindowHost> m_searchHost;
     platform::FileSystem* m_searchFileSystem = nullptr;
     std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
     bool m_searchRunning = false;
@@ -356,7 +346,6 @@ private:
 
     bool m_firstShowPending = true;
     bool m_hintLineInstalled = false;
-    bool m_fillingGrid = false;
 };
 
 }  // namespace qm::app

@@ -45,10 +45,39 @@ QStringList CheckableFolderModel::TickedPaths() const {
     return paths;
 }
 
-void CheckableFolderModel::ForgetNode(const QString& folderPath) {
+void CheckableFolderModel::NotifyPath(const QString& cleanPath) {
+    // A node that is not loaded yet shows its marks when it is.
+    const QModelIndex source = m_fs->index(cleanPath);
+    if (source.isValid() && QDir::cleanPath(m_fs->filePath(source)) == cleanPath) {
+        const QModelIndex node = mapFromSource(source);
+        emit dataChanged(node, node, {Qt::CheckStateRole, kBoldRole, Qt::FontRole});
+    }
+}
+
+void CheckableFolderModel::MarkFolder(const QString& folderPath, bool marked) {
     const QString clean = QDir::cleanPath(folderPath);
-    m_ticked.remove(clean);
-    m_bold.remove(clean);
+    if (clean.isEmpty() ||
+        (m_ticked.contains(clean) == marked && m_bold.contains(clean) == marked)) {
+        return;
+    }
+    if (marked) {
+        m_ticked.insert(clean);
+        m_bold.insert(clean);
+    } else {
+        m_ticked.remove(clean);
+        m_bold.remove(clean);
+    }
+    NotifyPath(clean);
+}
+
+void CheckableFolderModel::ClearMarks() {
+    QSet<QString> marked = m_ticked;
+    marked.unite(m_bold);
+    m_ticked.clear();
+    m_bold.clear();
+    for (const QString& path : marked) {
+        NotifyPath(path);
+    }
 }
 
 Qt::ItemFlags CheckableFolderModel::flags(const QModelIndex& index) const {

@@ -11,10 +11,12 @@ namespace qm::app {
 // The folders of the computer (from "/", hidden folders included, sorted by name) with a check
 // box and a bold state per node, as the folder trees show them. The tree loads lazily and follows
 // changes on disk (QFileSystemModel). Tick and bold are kept per folder path, so they survive the
-// nodes being loaded, collapsed or refreshed.
+// nodes being loaded, collapsed or refreshed, and a folder can be marked before its node exists.
 //
-// Every change of a tick is reported by CheckBoxChanged, whether the user clicked the box or the
-// program called setData / SetNodeTicked; setting the state a node already has reports nothing.
+// A tick set through setData (a click, the space bar, SetNodeTicked) is reported by
+// CheckBoxChanged; setting the state a node already has reports nothing. MarkFolder and
+// ClearMarks change the marks without that report: they show what a list holds, so a change of
+// the list never comes back to it as a tick.
 class CheckableFolderModel : public QIdentityProxyModel {
     Q_OBJECT
 public:
@@ -30,8 +32,10 @@ public:
 
     // Paths of every ticked node, sorted.
     QStringList TickedPaths() const;
-    // Drops the tick and bold state of a path whose node can no longer be located.
-    void ForgetNode(const QString& folderPath);
+    // Ticks and bolds the folder's node, or clears both, without reporting a tick change.
+    void MarkFolder(const QString& folderPath, bool marked);
+    // Clears every tick and bold state without reporting tick changes.
+    void ClearMarks();
 
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -41,6 +45,8 @@ signals:
     void CheckBoxChanged(const QModelIndex& node, bool ticked);
 
 private:
+    void NotifyPath(const QString& cleanPath);
+
     QFileSystemModel* m_fs;
     QSet<QString> m_ticked;
     QSet<QString> m_bold;

@@ -12,7 +12,7 @@
 
 #include "ScriptedPrompter.h"
 #include "app/mainform/MainForm.h"
-#include "app/mainform/SearchWindowHost.h"
+#include "app/mainform/WindowHost.h"
 #include "platform/qt/ScreenSaverGuard.h"
 #include "support/TempTree.h"
 

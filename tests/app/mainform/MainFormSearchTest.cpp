@@ -23,7 +23,7 @@
 
 #include "ScriptedPrompter.h"
 #include "app/mainform/MainForm.h"
-#include "app/mainform/SearchWindowHost.h"
+#include "app/mainform/WindowHost.h"
 #include "app/results/DupeTreeMenus.h"
 #include "app/results/DupeTreeModel.h"
 #include "app/results/DupeTreeView.h"

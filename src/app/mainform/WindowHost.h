@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QString>
+#include <QObject>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,23 +14,31 @@
 
 namespace qm::app {
 
-class TfrmMain;
+class MarkupStatusBar;
+class QtTextMeasurer;
+class SearchSummaryPanel;
 
-// What the search run and the results tree tell the main window, and how they let it breathe.
-// One object serves both: the search stages and the fill of the tree run one after the other on
-// the window's thread.
+// Where the long work of the main window (a search, filling and marking the results tree) reports
+// and lets the window breathe: the step states and counters go to the search summary panel,
+// progress and status texts to the status bar. The search stages and the fill of the tree run one
+// after the other on the window's thread, so one object serves both.
 //
 // Yield lets pending events run (user input included: the abort button, closing the window) at
-// most every MinYieldIntervalMs; calls in between return at once. Counters and the status path
-// are only remembered when they are set and drawn at the next real yield (or Flush), so a stage
-// that reports every file never measures text for each of them.
-class SearchWindowHost final : public engine::SearchHost, public results::ResultsHost {
+// most every MinYieldInterval milliseconds; calls in between return at once. Counters and the
+// status path are only remembered when they are set and drawn at the next real yield (or Flush),
+// so a stage that reports every file never measures text for each of them.
+class WindowHost final : public QObject, public engine::SearchHost, public results::ResultsHost {
+    Q_OBJECT
 public:
     static constexpr int kDefaultMinYieldIntervalMs = 10;
     // The width, in status-bar pixels, a status path is shortened to.
     static constexpr int kStatusPathWidth = 350;
 
-    explicit SearchWindowHost(TfrmMain& window);
+    // abortRequested is the window's flag; the panel, the status bar and the flag must outlive
+    // the host.
+    WindowHost(SearchSummaryPanel& summary, MarkupStatusBar& statusBar, const bool& abortRequested,
+               QObject* parent = nullptr);
+    ~WindowHost() override;
 
     // Both interfaces.
     void Yield() override;
@@ -54,15 +63,21 @@ public:
 
     // 0 makes every Yield a real one (tests step through a search that way).
     void SetMinYieldInterval(int milliseconds) { m_minYieldIntervalMs = milliseconds; }
-    int MinYieldInterval() const { return m_minYieldIntervalMs; }
     // Called at every real yield, before the events run; tests act "from inside" a search here.
     void SetYieldHook(std::function<void()> hook) { m_yieldHook = std::move(hook); }
 
     // Real yields so far (for the benchmark).
     std::int64_t RealYields() const { return m_realYields; }
 
+signals:
+    // The commands that act on marked files (delete, move) follow the marks.
+    void MarkedFileCommandsEnabled(bool enabled);
+
 private:
-    TfrmMain& m_window;
+    SearchSummaryPanel& m_summary;
+    MarkupStatusBar& m_statusBar;
+    const bool& m_abortRequested;
+    std::unique_ptr<QtTextMeasurer> m_measurer;
     QElapsedTimer m_sinceYield;
     int m_minYieldIntervalMs = kDefaultMinYieldIntervalMs;
     std::function<void()> m_yieldHook;
