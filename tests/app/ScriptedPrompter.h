@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ public:
     void Answer(bool yes) { m_answers.push_back(yes); }
 
     bool Ask(const std::string& question) override {
+        if (onAsk) {
+            onAsk(question);
+        }
         questions.push_back(question);
         if (m_answers.empty()) {
             ++unexpected;
@@ -23,6 +27,11 @@ public:
         const bool yes = m_answers.front();
         m_answers.pop_front();
         return yes;
+    }
+    // Recorded as a question too, and besides as one asked as information.
+    bool AskInformation(const std::string& question) override {
+        informationQuestions.push_back(question);
+        return Ask(question);
     }
     void Inform(const std::string& message) override { messages.push_back(message); }
     void ShowError(const std::string& message) override { errors.push_back(message); }
@@ -33,10 +42,14 @@ public:
         questions.clear();
         messages.clear();
         errors.clear();
+        informationQuestions.clear();
         unexpected = 0;
     }
 
     std::vector<std::string> questions;
+    std::vector<std::string> informationQuestions;
+    // Runs when a question is asked, before it is answered: what the window shows at that moment.
+    std::function<void(const std::string&)> onAsk;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
     int unexpected = 0;

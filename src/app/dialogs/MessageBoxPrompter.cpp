@@ -14,6 +14,13 @@ bool MessageBoxPrompter::Ask(const std::string& question) {
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool MessageBoxPrompter::AskInformation(const std::string& question) {
+    QMessageBox box(QMessageBox::Information, kTitle, QString::fromStdString(question),
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void MessageBoxPrompter::Inform(const std::string& message) {
     QMessageBox::information(m_parent, kTitle, QString::fromStdString(message));
 }

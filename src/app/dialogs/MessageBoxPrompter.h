@@ -12,6 +12,7 @@ class MessageBoxPrompter : public foundation::Prompter {
 public:
     explicit MessageBoxPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
     bool Ask(const std::string& question) override;
+    bool AskInformation(const std::string& question) override;
     void Inform(const std::string& message) override;
     void ShowError(const std::string& message) override;
 
