@@ -1,5 +1,6 @@
 #include "app/results/DupeTreeDelegate.h"
 
+#include <QApplication>
 #include <QPainter>
 
 namespace qm::app {
@@ -13,9 +14,29 @@ void DupeTreeDelegate::initStyleOption(QStyleOptionViewItem* option,
     }
 }
 
+QSize DupeTreeDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    if (index.column() >= 1) {
+        opt.font.setBold(true);
+        opt.fontMetrics = QFontMetrics(opt.font);
+    }
+    const QStyle* style = opt.widget != nullptr ? opt.widget->style() : QApplication::style();
+    const QSize size = style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), opt.widget);
+    return {size.width(), size.height() + 1};  // the grid line's pixel row
+}
+
 void DupeTreeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
-    QStyledItemDelegate::paint(painter, option, index);
+    // The background across the whole cell, the content above its last pixel row.
+    QStyleOptionViewItem full = option;
+    initStyleOption(&full, index);
+    const QStyle* style = full.widget != nullptr ? full.widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &full, painter, full.widget);
+    QStyleOptionViewItem content = option;
+    content.rect.adjust(0, 0, 0, -1);
+    QStyledItemDelegate::paint(painter, content, index);
     if (!m_gridLines)
         return;
     painter->save();

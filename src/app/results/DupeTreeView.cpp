@@ -2,9 +2,11 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 
 #include "app/results/DupeTreeDelegate.h"
 #include "results/EntryText.h"
@@ -86,6 +88,9 @@ void DupeTreeView::AfterFill() {
         setExpanded(m_model->index(row, 0, none), true);
     }
     FitColumns();
+    // A new result is read from its start, wherever the last one was left.
+    scrollToTop();
+    horizontalScrollBar()->setValue(0);
     emit TargetCommandsEnabled(false);
 }
 
@@ -159,9 +164,46 @@ void DupeTreeView::contextMenuEvent(QContextMenuEvent* event) {
                 under, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
     }
-    if (QMenu* menu = MenuForContextPopup())
-        menu->popup(event->globalPos());
+    PopupMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                          : CurrentRowPosition());
     event->accept();
+}
+
+QPoint DupeTreeView::CurrentRowPosition() const {
+    const QRect row = visualRect(currentIndex());
+    return viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(0, 0));
+}
+
+void DupeTreeView::PopupMenu(const QPoint& globalPos) {
+    if (QMenu* menu = MenuForContextPopup()) {
+        menu->popup(globalPos);
+    }
+}
+
+void DupeTreeView::ToggleCurrentRow() {
+    const QModelIndex box = currentIndex().siblingAtColumn(0);
+    if (box.isValid() && box.flags().testFlag(Qt::ItemIsUserCheckable)) {
+        const bool checked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+        m_model->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
+}
+
+void DupeTreeView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Select) && modifiers == Qt::NoModifier) {
+        ToggleCurrentRow();
+        event->accept();
+        return;
+    }
+    // The other key of the desktops for a context menu, besides the Menu key.
+    if (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
+        PopupMenu(CurrentRowPosition());
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void DupeTreeView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -13,9 +13,10 @@ namespace qm::app {
 class DupeTreeDelegate;
 
 // The results tree DupeTV: a tree view over a DupeTreeModel with the five columns and their width
-// rules, roots expanded and sets collapsed after a fill, tree lines, single whole-row selection,
-// the context menu TVMenu that opens only on a selected file row, and the focus rule of the
-// target commands.
+// rules, roots expanded and sets collapsed after a fill (which opens scrolled to the top), tree
+// lines, single whole-row selection, the context menu TVMenu that opens only on a selected file
+// row (from the mouse, the Menu key or Shift+F10), and the focus rule of the target commands. The
+// space bar flips the current row's box whatever its current column.
 class DupeTreeView : public QTreeView {
     Q_OBJECT
 public:
@@ -66,6 +67,7 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -73,6 +75,11 @@ protected:
 private:
     void ApplyWidthRule(int column);
     void AfterFill();
+    void ToggleCurrentRow();
+    // Opens TVMenu at globalPos when a file row is selected.
+    void PopupMenu(const QPoint& globalPos);
+    // Where a menu opened from the keyboard shows: at the current row.
+    QPoint CurrentRowPosition() const;
 
     DupeTreeModel* m_model;
     DupeTreeDelegate* m_delegate;

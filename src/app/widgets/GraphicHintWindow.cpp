@@ -1,5 +1,6 @@
 #include "app/widgets/GraphicHintWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QPointer>
@@ -28,6 +29,16 @@ public:
 };
 
 QPointer<TGraphicHintWindow> g_instance;
+
+// The hint of the item under pos when widget is an item view's viewport (the results tree's
+// rows have one each); empty when there is none.
+QString ItemHintAt(QWidget* widget, const QPoint& pos) {
+    auto* view = qobject_cast<QAbstractItemView*>(widget->parentWidget());
+    if (view == nullptr || view->viewport() != widget) {
+        return {};
+    }
+    return view->indexAt(pos).data(Qt::ToolTipRole).toString();
+}
 
 // The hint of a control: its own tooltip, else that of the nearest parent inside its window.
 QString HintOf(QWidget* widget, QWidget** owner) {
@@ -126,9 +137,13 @@ bool TGraphicHintWindow::eventFilter(QObject* watched, QEvent* event) {
             if (!widget) {
                 break;
             }
-            QWidget* owner = nullptr;
-            const QString hint = HintOf(widget, &owner);
-            ShowHint(hint, static_cast<QHelpEvent*>(event)->globalPos(), owner);
+            const auto* help = static_cast<QHelpEvent*>(event);
+            QWidget* owner = widget;
+            QString hint = ItemHintAt(widget, help->pos());
+            if (hint.isEmpty()) {
+                hint = HintOf(widget, &owner);
+            }
+            ShowHint(hint, help->globalPos(), owner);
             return true;  // the standard tooltip never shows
         }
         case QEvent::Leave:

@@ -8,7 +8,8 @@ namespace qm::app {
 
 // The hint window of every control: plain text (a tag in a hint shows as typed) in Tahoma 9 (or
 // the closest face) with the tooltip colours, wrapped at one third of the screen width, shown
-// 50 ms after the pointer rests on a control and hidden 20 s later.
+// 50 ms after the pointer rests on a control and hidden 20 s later. Over an item view the item's
+// own hint comes first (a file row of the results tree), the view's hint where it has none.
 class TGraphicHintWindow : public QLabel {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -28,6 +29,11 @@ private slots:
     void focusEnablesTargetCommands();
     void colourAndGridMenus();
     void clickingCheckBoxes();
+    void spaceMarksTheRowWhateverTheColumn();
+    void columnsFitMarkedRows();
+    void gridLinesLeaveUnderscoresVisible();
+    void newResultOpensAtTheTop();
+    void contextMenuFromTheKeyboard();
 };
 
 namespace {
@@ -252,6 +258,140 @@ void DupeTreeViewTest::clickingCheckBoxes() {
     clickBox(backup);
     QCOMPARE(model.data(backup, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     QVERIFY(!host.commandsEnabled);
+}
+
+void DupeTreeViewTest::spaceMarksTheRowWhateverTheColumn() {
+    FakeLocale locale;
+    DupeTreeModel model(locale);
+    RecordingHost host;
+    model.SetHost(&host);
+    DupeTreeView view(&model);
+    view.resize(900, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(model.PopulateResultsTree(Fixture(), kFileFields));
+    view.ExpandNodesBtnClick();
+    const QModelIndex row = model.index(0, 0, model.index(0, 0, model.index(0, 0)));
+    const auto checked = [&] {
+        return model.data(row, Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+    };
+    // After a click on the name, the arrow keys or on the box: the space bar flips the row's box.
+    bool expected = false;
+    for (int column : {1, 4, 2, 0}) {
+        view.setCurrentIndex(row.siblingAtColumn(column));
+        QTest::keyClick(&view, Qt::Key_Space);
+        expected = !expected;
+        QCOMPARE(checked(), expected);
+    }
+    // A root row has no box: nothing happens.
+    view.setCurrentIndex(model.index(0, 1));
+    QTest::keyClick(&view, Qt::Key_Space);
+    QVERIFY(!checked());
+}
+
+void DupeTreeViewTest::columnsFitMarkedRows() {
+    FakeLocale locale;
+    DupeTreeModel model(locale);
+    DupeTreeView view(&model);
+    view.resize(1200, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(model.PopulateResultsTree(
+        FixtureLines({{{"/home/ann/photos/a_rather_long_file_name_of_a_holiday_photo.jpg",
+                        "/home/ann/backup/a_rather_long_file_name_of_a_holiday_photo.jpg"},
+                       2500000}}),
+        kFileFields));
+    view.ExpandNodesBtnClick();
+    // Marked rows are drawn bold; the columns fitted before must still hold their texts.
+    model.MarkAll();
+    model.SetCheckedByUser(model.NodeOf(model.index(0, 0, model.index(0, 0))), true);
+    const QAbstractItemView& asView = view;  // where the width a column wants is public
+    for (int column = 1; column < 5; ++column) {
+        QVERIFY2(asView.sizeHintForColumn(column) <= view.columnWidth(column),
+                 qPrintable(QStringLiteral("column %1: %2 wanted, %3 wide")
+                                .arg(column)
+                                .arg(asView.sizeHintForColumn(column))
+                                .arg(view.columnWidth(column))));
+    }
+}
+
+void DupeTreeViewTest::gridLinesLeaveUnderscoresVisible() {
+    FakeLocale locale;
+    DupeTreeModel model(locale);
+    DupeTreeView view(&model);
+    view.resize(900, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(model.PopulateResultsTree(
+        FixtureLines({{{"/data/file36_copy1.png", "/data/old/file36_copy1.png"}, 64}}),
+        kFileFields));
+    view.ExpandNodesBtnClick();
+    view.setCurrentIndex(model.index(0, 0));  // the name row itself unselected
+    const QModelIndex name = model.index(0, 1, model.index(0, 0, model.index(0, 0)));
+    const QColor text = model.data(name, Qt::ForegroundRole).value<QBrush>().color();
+    // The pixel rows of a cell that hold text-coloured pixels.
+    const auto textRows = [&] {
+        const QImage cell = view.viewport()->grab(view.visualRect(name)).toImage();
+        QList<int> rows;
+        for (int y = 0; y < cell.height(); ++y) {
+            for (int x = 0; x < cell.width(); ++x) {
+                const QColor pixel = cell.pixelColor(x, y);
+                if (std::abs(pixel.red() - text.red()) + std::abs(pixel.green() - text.green()) +
+                        std::abs(pixel.blue() - text.blue()) <
+                    60) {
+                    rows << y;
+                    break;
+                }
+            }
+        }
+        return rows;
+    };
+    const QList<int> plain = textRows();
+    QVERIFY(!plain.isEmpty());
+    view.SetGridLines(true);
+    QCOMPARE(textRows(), plain);
+}
+
+void DupeTreeViewTest::newResultOpensAtTheTop() {
+    FakeLocale locale;
+    DupeTreeModel model(locale);
+    DupeTreeView view(&model);
+    view.resize(600, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(model.PopulateResultsTree(qm::app::testing::ManyLines(600), kFileFields));
+    view.ExpandNodesBtnClick();
+    view.scrollToBottom();
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+    QVERIFY(view.verticalScrollBar()->value() > 0);
+
+    QVERIFY(model.PopulateResultsTree(qm::app::testing::ManyLines(500), kFileFields));
+    QCOMPARE(view.verticalScrollBar()->value(), 0);
+    QCOMPARE(view.horizontalScrollBar()->value(), 0);
+    QCOMPARE(view.indexAt(QPoint(5, 2)), model.index(0, 0));
+}
+
+void DupeTreeViewTest::contextMenuFromTheKeyboard() {
+    FakeLocale locale;
+    DupeTreeModel model(locale);
+    DupeTreeView view(&model);
+    view.resize(900, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(model.PopulateResultsTree(Fixture(), kFileFields));
+    view.setCurrentIndex(model.index(0, 2, model.index(0, 0)));
+    QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(view.TVMenu()->isVisible());
+    // The menu opens at the row, not wherever the mouse is.
+    const QRect row = view.visualRect(view.currentIndex());
+    QVERIFY(view.TVMenu()->geometry().top() >= view.viewport()->mapToGlobal(row.topLeft()).y());
+    view.TVMenu()->close();
+
+    // On a root row nothing opens.
+    view.setCurrentIndex(model.index(0, 0));
+    QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
+    QTest::qWait(20);
+    QVERIFY(!view.TVMenu()->isVisible());
 }
 
 QTEST_MAIN(DupeTreeViewTest)
