@@ -4,7 +4,7 @@
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
-gui=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6dbus6 dbus-daemon xvfb xauth)
+gui=(qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqt6dbus6 dbus-daemon xvfb xauth)
 bench=(hyperfine jdupes fdupes rmlint rdfind time)
 fuzz=(clang libclang-rt-14-dev)
 
