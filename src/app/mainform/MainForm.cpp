@@ -112,13 +112,14 @@ void TfrmMain::FormShow() {
         OptionsPanel->show();
         InfoPanel->raise();
 
-        // The settings file comes later; a fresh start installs the default filters.
+        // Every start is a fresh one: the default filters.
         m_filters->LoadDefaultFilters();
 
         m_filters->UpdateTableButtons();
-        if (FilterLbl->text() != Utf8Text(scope::kNoneSelected) && !SearchPaths().empty()) {
-            UpdateSearchButtons();
-        } else if (HasFilters()) {
+        const bool selectionAndFolders =
+            FilterLbl->text() != Utf8Text(scope::kNoneSelected) && !SearchPaths().empty();
+        if (!selectionAndFolders && HasFilters()) {
+            // No filter row is focused unless it is a global one.
             const std::optional<std::size_t> global = FilterTable().FirstGlobalRow();
             SetFilterGridRow(global ? static_cast<int>(*global) + 1 : 0);
         } else {

@@ -77,8 +77,8 @@ ButtonPairLefts CentredPairLefts(int panelWidth, int leftWidth, int rightWidth);
 // (the controls), MainFormFolders.cpp, MainFormFilters.cpp, MainFormSearch.cpp,
 // MainFormResults.cpp, MainFormSettings.cpp (the settings value to and from the controls).
 //
-// Named controls are public members and carry their name as objectName, so tests and the later
-// views reach them; those of a component point into it.
+// Named controls are public members and carry their name as objectName, so tests reach them;
+// those of a component point into it.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:

@@ -320,7 +320,7 @@ QWidget* TfrmMain::BuildMainOptionsPanel() {
                            "all folders that contain \"system32\"."));
     for (QPushButton* button :
          {FolderExcludeBtn, DateOptionsBtn, ExcludeFileMaskBtn, ExcludeFolderMaskBtn}) {
-        // No dialog stands behind these yet; a button that does nothing would mislead.
+        // No dialog stands behind these: disabled, they promise nothing.
         button->setEnabled(false);
         advanceLayout->addWidget(button);
     }
@@ -411,7 +411,7 @@ void TfrmMain::BuildResultsView() {
          {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn, ExecuteBtn}) {
         button->setEnabled(false);
     }
-    // No command acts on these yet: they keep their enabling rules out of sight.
+    // No command acts on these: hidden, they keep their enabling rules.
     for (QToolButton* button : {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn,
                                 ExecuteBtn, PreviewImageCB}) {
         button->hide();
@@ -425,7 +425,7 @@ void TfrmMain::BuildResultsView() {
     DupeInfoLbl->setMargin(3);
     DupeInfoLbl->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QPalette palette = DupeInfoLbl->palette();
-    palette.setColor(QPalette::Window, QColor(119, 119, 255));
+    palette.setColor(QPalette::Window, ToQColor(results::kStatisticsLabelBackground));
     palette.setColor(QPalette::WindowText, Qt::white);
     DupeInfoLbl->setPalette(palette);
     layout->addWidget(DupeInfoLbl);

@@ -25,6 +25,7 @@
 #include "app/results/DupeTreeView.h"
 #include "app/widgets/MarkupStatusBar.h"
 #include "app/widgets/PathListBox.h"
+#include "app/widgets/QtText.h"
 #include "engine/SearchRun.h"
 #include "foundation/Prompter.h"
 #include "platform/FileSystem.h"
@@ -135,8 +136,8 @@ void TfrmMain::UnlockSearchControls() {
                                                             DupeTV}) {
         control->setEnabled(true);
     }
-    // The four Advance Options buttons belong to this set too, but no dialog stands behind them
-    // yet: they stay disabled rather than offer a command that does nothing.
+    // The four Advance Options buttons belong to this set too, but no dialog stands behind them:
+    // they stay disabled rather than offer a command that does nothing.
     for (QMenu* menu : {FileMenu, OptionsMenu, HelpMenu}) {
         menu->menuAction()->setEnabled(true);
     }
@@ -265,7 +266,7 @@ void TfrmMain::ShowSearchOutcome(const RunOutcome& outcome) {
     if (outcome.kind == Kind::DuplicatesFound || outcome.kind == Kind::NothingFound) {
         if (const std::optional<std::string> text = m_dupeModel->ShowResultStatistics(
                 outcome.kind == Kind::NothingFound, false, outcome.elapsed)) {
-            DupeInfoLbl->setText(QString::fromUtf8(*text));
+            DupeInfoLbl->setText(Utf8Text(*text));
         }
     }
     YieldNow();

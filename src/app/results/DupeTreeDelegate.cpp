@@ -37,8 +37,9 @@ void DupeTreeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QStyleOptionViewItem content = option;
     content.rect.adjust(0, 0, 0, -1);
     QStyledItemDelegate::paint(painter, content, index);
-    if (!m_gridLines)
+    if (!m_gridLines) {
         return;
+    }
     painter->save();
     // The button-shadow colour of the classic palette.
     painter->setPen(option.palette.color(QPalette::Dark));

@@ -9,14 +9,6 @@
 
 namespace qm::app {
 
-namespace {
-
-QColor ToQColor(results::RgbColor rgb) {
-    return QColor(results::RedOf(rgb), results::GreenOf(rgb), results::BlueOf(rgb));
-}
-
-}  // namespace
-
 DupeTreeMenus::DupeTreeMenus(DupeTreeView* view, QWidget* menuParent)
     : QObject(view),
       m_view(view),
@@ -102,8 +94,9 @@ results::ColorChooser DupeTreeMenus::PlatformColorChooser(QWidget* parent) {
         QColorDialog::setCustomColor(0, ToQColor(results::kPresetCustomColor1));
         QColorDialog::setCustomColor(1, ToQColor(results::kPresetCustomColor2));
         const QColor chosen = QColorDialog::getColor(ToQColor(preset), parent);
-        if (!chosen.isValid())
+        if (!chosen.isValid()) {
             return std::nullopt;
+        }
         return results::MakeRgb(chosen.red(), chosen.green(), chosen.blue());
     };
 }

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <utility>
 
+#include "app/widgets/QtText.h"
 #include "platform/Locale.h"
 #include "results/EntryText.h"
 #include "results/PopulateResultsTree.h"
@@ -18,10 +19,6 @@ using results::ResultTree;
 
 results::NullResultsHost g_nullHost;
 
-QColor ToQColor(results::RgbColor rgb) {
-    return QColor(results::RedOf(rgb), results::GreenOf(rgb), results::BlueOf(rgb));
-}
-
 const char* const kHeaderTexts[results::kDupeColumnCount] = {"Extension", "File Name", "File Path",
                                                              "File Size (Bytes)", "Last Modified"};
 
@@ -33,6 +30,10 @@ struct RowRange {
 };
 
 }  // namespace
+
+QColor ToQColor(results::RgbColor rgb) {
+    return QColor(results::RedOf(rgb), results::GreenOf(rgb), results::BlueOf(rgb));
+}
 
 DupeTreeModel::DupeTreeModel(const platform::Locale& locale, QObject* parent)
     : QAbstractItemModel(parent), m_locale(locale) {}
@@ -50,8 +51,9 @@ void DupeTreeModel::SetBlockedRule(results::BlockedFolderRule rule) {
 }
 
 bool DupeTreeModel::SwapIn(ResultTree& fresh, bool filled) {
-    if (!filled)
+    if (!filled) {
         return false;
+    }
     beginResetModel();
     m_tree = std::move(fresh);
     endResetModel();
@@ -74,22 +76,25 @@ bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
 }
 
 void DupeTreeModel::Clear() {
-    if (m_tree.Empty())
+    if (m_tree.Empty()) {
         return;
+    }
     beginResetModel();
     m_tree.Clear();
     endResetModel();
 }
 
 DupeTreeModel::NodeId DupeTreeModel::NodeOf(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != this)
+    if (!index.isValid() || index.model() != this) {
         return ResultTree::kNoNode;
+    }
     return static_cast<NodeId>(index.internalId());
 }
 
 QModelIndex DupeTreeModel::IndexOf(NodeId node, int column) const {
-    if (node >= m_tree.NodeCount())
+    if (node >= m_tree.NodeCount()) {
         return {};
+    }
     return createIndex(static_cast<int>(m_tree.At(node).row), column, static_cast<quintptr>(node));
 }
 
@@ -156,8 +161,9 @@ std::vector<std::uint8_t> DupeTreeModel::Snapshot() const {
 }
 
 void DupeTreeModel::NotifyChangedSince(const std::vector<std::uint8_t>& before) {
-    if (before.size() != m_tree.NodeCount())
+    if (before.size() != m_tree.NodeCount()) {
         return;  // a reset told the views already
+    }
     const std::vector<std::uint8_t> after = Snapshot();
 
     // Depth-first order: the siblings of one parent come in row order, so one open range per
@@ -169,8 +175,9 @@ void DupeTreeModel::NotifyChangedSince(const std::vector<std::uint8_t>& before) 
         if (open[level]) {
             ranges.push_back(*open[level]);
             open[level].reset();
-            if (ranges.size() > kMaxChangedRanges)
+            if (ranges.size() > kMaxChangedRanges) {
                 tooMany = true;
+            }
         }
     };
     for (std::size_t i = 0; i < after.size() && !tooMany; ++i) {
@@ -178,8 +185,9 @@ void DupeTreeModel::NotifyChangedSince(const std::vector<std::uint8_t>& before) 
         const int level = node.level;
         std::optional<RowRange>& run = open[level];
         if (before[i] == after[i]) {
-            if (run && run->parent == node.parent)
+            if (run && run->parent == node.parent) {
                 flush(level);
+            }
             continue;
         }
         if (run && run->parent == node.parent && run->last + 1 == node.row) {
@@ -189,9 +197,12 @@ void DupeTreeModel::NotifyChangedSince(const std::vector<std::uint8_t>& before) 
             open[level] = RowRange{node.parent, node.row, node.row};
         }
     }
-    for (int level = 0; level < 3; ++level) flush(level);
-    if (ranges.empty())
+    for (int level = 0; level < 3; ++level) {
+        flush(level);
+    }
+    if (ranges.empty()) {
         return;
+    }
 
     if (tooMany) {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::NoLayoutChangeHint);
@@ -210,10 +221,13 @@ void DupeTreeModel::NotifyChangedSince(const std::vector<std::uint8_t>& before) 
 }
 
 void DupeTreeModel::NotifyAllRows(const QList<int>& roles) {
-    if (m_tree.Empty())
+    if (m_tree.Empty()) {
         return;
+    }
     std::size_t parents = 1;
-    for (const auto& node : m_tree.Nodes()) parents += node.childCount > 0 ? 1 : 0;
+    for (const auto& node : m_tree.Nodes()) {
+        parents += node.childCount > 0 ? 1 : 0;
+    }
     if (parents > kMaxChangedRanges) {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::NoLayoutChangeHint);
         emit layoutChanged({}, QAbstractItemModel::NoLayoutChangeHint);
@@ -224,8 +238,9 @@ void DupeTreeModel::NotifyAllRows(const QList<int>& roles) {
                      roles);
     for (std::size_t i = 0; i < m_tree.NodeCount(); ++i) {
         const auto& node = m_tree.At(static_cast<NodeId>(i));
-        if (node.childCount == 0)
+        if (node.childCount == 0) {
             continue;
+        }
         const QModelIndex parentIndex = IndexOf(static_cast<NodeId>(i));
         emit dataChanged(index(0, 0, parentIndex),
                          index(static_cast<int>(node.childCount) - 1, lastColumn, parentIndex),
@@ -234,15 +249,18 @@ void DupeTreeModel::NotifyAllRows(const QList<int>& roles) {
 }
 
 QModelIndex DupeTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (row < 0 || column < 0 || column >= results::kDupeColumnCount)
+    if (row < 0 || column < 0 || column >= results::kDupeColumnCount) {
         return {};
+    }
     if (!parent.isValid()) {
-        if (static_cast<std::uint32_t>(row) >= m_tree.RootCount())
+        if (static_cast<std::uint32_t>(row) >= m_tree.RootCount()) {
             return {};
+        }
         return createIndex(row, column, static_cast<quintptr>(m_tree.Root(row)));
     }
-    if (parent.column() != 0)
+    if (parent.column() != 0) {
         return {};
+    }
     const NodeId parentNode = NodeOf(parent);
     if (parentNode >= m_tree.NodeCount() ||
         static_cast<std::uint32_t>(row) >= m_tree.At(parentNode).childCount) {
@@ -255,19 +273,23 @@ QModelIndex DupeTreeModel::index(int row, int column, const QModelIndex& parent)
 
 QModelIndex DupeTreeModel::parent(const QModelIndex& child) const {
     const NodeId node = NodeOf(child);
-    if (node >= m_tree.NodeCount())
+    if (node >= m_tree.NodeCount()) {
         return {};
+    }
     const NodeId parentNode = m_tree.At(node).parent;
-    if (parentNode == ResultTree::kNoNode)
+    if (parentNode == ResultTree::kNoNode) {
         return {};
+    }
     return IndexOf(parentNode, 0);
 }
 
 int DupeTreeModel::rowCount(const QModelIndex& parent) const {
-    if (!parent.isValid())
+    if (!parent.isValid()) {
         return static_cast<int>(m_tree.RootCount());
-    if (parent.column() != 0)
+    }
+    if (parent.column() != 0) {
         return 0;
+    }
     const NodeId node = NodeOf(parent);
     return node < m_tree.NodeCount() ? static_cast<int>(m_tree.At(node).childCount) : 0;
 }
@@ -282,8 +304,9 @@ bool DupeTreeModel::hasChildren(const QModelIndex& parent) const {
 
 QVariant DupeTreeModel::data(const QModelIndex& index, int role) const {
     const NodeId id = NodeOf(index);
-    if (id >= m_tree.NodeCount())
+    if (id >= m_tree.NodeCount()) {
         return {};
+    }
     const ResultTree::Node& node = m_tree.At(id);
     const results::TEntry& entry = node.entry;
     const int column = index.column();
@@ -292,39 +315,46 @@ QVariant DupeTreeModel::data(const QModelIndex& index, int role) const {
 
     switch (role) {
         case Qt::DisplayRole:
-            return QString::fromUtf8(results::DupeTVGetText(node, column, m_locale));
+            return Utf8Text(results::DupeTVGetText(node, column, m_locale));
         case Qt::ToolTipRole: {
-            if (!fileRow)
+            if (!fileRow) {
                 return {};
-            QString hint = QString::fromUtf8(results::DupeTVGetHint(node, m_locale));
+            }
+            QString hint = Utf8Text(results::DupeTVGetHint(node, m_locale));
             hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             return hint;
         }
         case Qt::CheckStateRole:
-            if (!fileRow || column != 0)
+            if (!fileRow || column != 0) {
                 return {};
+            }
             return node.checked ? Qt::Checked : Qt::Unchecked;
         case Qt::FontRole: {
-            if (!textColumn)
+            if (!textColumn) {
                 return {};
+            }
             const bool bold = results::IsBoldText(entry, node.checked);
             const bool struck = results::IsStruckOut(entry);
-            if (!bold && !struck)
+            if (!bold && !struck) {
                 return {};
+            }
             QFont font;
             font.setBold(bold);
             font.setStrikeOut(struck);
             return font;
         }
         case Qt::ForegroundRole:
-            if (!textColumn || !fileRow)
+            if (!textColumn || !fileRow) {
                 return {};
+            }
             return QBrush(ToQColor(results::FileTextColor(entry, m_colors)));
         case Qt::BackgroundRole:
-            if (!textColumn)
+            if (!textColumn) {
                 return QBrush(ToQColor(results::kKeyColumnBackground));
-            if (entry.FirstOfSet)
+            }
+            if (entry.FirstOfSet) {
                 return QBrush(ToQColor(results::kFirstOfSetBackground));
+            }
             return {};
         case Qt::TextAlignmentRole:
             if (column == static_cast<int>(results::DupeColumn::FileSize)) {
@@ -343,26 +373,32 @@ QVariant DupeTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 bool DupeTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::CheckStateRole || index.column() != 0)
+    if (role != Qt::CheckStateRole || index.column() != 0) {
         return false;
+    }
     const NodeId node = NodeOf(index);
-    if (node >= m_tree.NodeCount() || !m_tree.IsFileRow(node))
+    if (node >= m_tree.NodeCount() || !m_tree.IsFileRow(node)) {
         return false;
+    }
     const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
-    if (checked == m_tree.At(node).checked)
+    if (checked == m_tree.At(node).checked) {
         return false;
+    }
     return SetCheckedByUser(node, checked);
 }
 
 Qt::ItemFlags DupeTreeModel::flags(const QModelIndex& index) const {
     const NodeId node = NodeOf(index);
-    if (node >= m_tree.NodeCount())
+    if (node >= m_tree.NodeCount()) {
         return Qt::NoItemFlags;
+    }
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_tree.IsFileRow(node) && index.column() == 0)
+    if (m_tree.IsFileRow(node) && index.column() == 0) {
         result |= Qt::ItemIsUserCheckable;
-    if (m_tree.At(node).childCount == 0)
+    }
+    if (m_tree.At(node).childCount == 0) {
         result |= Qt::ItemNeverHasChildren;
+    }
     return result;
 }
 
@@ -370,8 +406,9 @@ QVariant DupeTreeModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || section < 0 || section >= results::kDupeColumnCount) {
         return {};
     }
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole) {
         return QString::fromLatin1(kHeaderTexts[section]);
+    }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QColor>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ class Locale;
 }
 
 namespace qm::app {
+
+// A colour of the results layer as Qt paints it.
+QColor ToQColor(results::RgbColor rgb);
 
 // The model of the results tree DupeTV: a virtual tree over the results layer's records. Rows
 // hold nothing but their node id; every text, colour and font is produced in data() from the
@@ -46,7 +50,6 @@ public:
 
     // The blocked-folder rule used by the fill, the blocked-file check and Mark all.
     void SetBlockedRule(results::BlockedFolderRule rule);
-    const results::BlockedFolderRule& BlockedRule() const { return m_blocked; }
 
     // Fills the tree (see results::PopulateResultsTree); the old content stays visible until the
     // new one replaces it in one reset. False, and nothing changed, for an empty list or when

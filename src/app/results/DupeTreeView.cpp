@@ -76,8 +76,9 @@ DupeTreeView::DupeTreeView(DupeTreeModel* model, QWidget* parent)
 
 DupeTreeView::NodeId DupeTreeView::SelectedNode() const {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    if (rows.isEmpty())
+    if (rows.isEmpty()) {
         return results::ResultTree::kNoNode;
+    }
     return m_model->NodeOf(rows.first());
 }
 
@@ -98,19 +99,23 @@ void DupeTreeView::FitColumns() {
     for (int column = 0; column < results::kDupeColumnCount; ++column) {
         resizeColumnToContents(column);
     }
-    for (int column = 0; column < results::kDupeColumnCount; ++column) ApplyWidthRule(column);
+    for (int column = 0; column < results::kDupeColumnCount; ++column) {
+        ApplyWidthRule(column);
+    }
 }
 
 void DupeTreeView::ApplyWidthRule(int column) {
-    if (m_applyingRule || column < 0 || column >= results::kDupeColumnCount)
+    if (m_applyingRule || column < 0 || column >= results::kDupeColumnCount) {
         return;
+    }
     const int width = columnWidth(column);
     int wanted = std::max(width, kMinWidths[static_cast<std::size_t>(column)]);
     if (column == static_cast<int>(results::DupeColumn::FilePath)) {
         wanted = std::min(wanted, kMaxPathWidth);
     }
-    if (wanted == width)
+    if (wanted == width) {
         return;
+    }
     m_applyingRule = true;
     setColumnWidth(column, wanted);
     m_applyingRule = false;
@@ -142,8 +147,9 @@ bool DupeTreeView::GridLines() const {
 
 QMenu* DupeTreeView::MenuForContextPopup() const {
     const NodeId node = SelectedNode();
-    if (node == results::ResultTree::kNoNode || !m_model->Tree().IsFileRow(node))
+    if (node == results::ResultTree::kNoNode || !m_model->Tree().IsFileRow(node)) {
         return nullptr;
+    }
     return m_tvMenu;
 }
 
@@ -208,8 +214,9 @@ void DupeTreeView::keyPressEvent(QKeyEvent* event) {
 
 void DupeTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
-    if (indexAt(event->position().toPoint()).isValid())
+    if (indexAt(event->position().toPoint()).isValid()) {
         emit ExecuteRequested();
+    }
 }
 
 void DupeTreeView::drawBranches(QPainter* painter, const QRect& rect,
@@ -220,7 +227,9 @@ void DupeTreeView::drawBranches(QPainter* painter, const QRect& rect,
     painter->fillRect(rect, selected ? palette().brush(QPalette::Highlight) : QBrush(kKeyGrey));
 
     int depth = 0;
-    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) ++depth;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+        ++depth;
+    }
     const int indent = indentation();
     const int midY = rect.top() + rect.height() / 2;
     auto centreX = [&](int level) { return rect.left() + level * indent + indent / 2; };
@@ -253,8 +262,9 @@ void DupeTreeView::drawBranches(QPainter* painter, const QRect& rect,
         painter->drawRect(box);
         painter->setPen(QPen(Qt::black, 1));
         painter->drawLine(x - 2, midY, x + 2, midY);
-        if (!isExpanded(index))
+        if (!isExpanded(index)) {
             painter->drawLine(x, midY - 2, x, midY + 2);
+        }
     }
     painter->restore();
 }

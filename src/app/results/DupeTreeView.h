@@ -32,7 +32,6 @@ public:
     explicit DupeTreeView(DupeTreeModel* model, QWidget* parent = nullptr);
 
     DupeTreeModel* Model() const { return m_model; }
-    DupeTreeDelegate* Delegate() const { return m_delegate; }
 
     // The selected node, kNoNode when nothing is selected.
     NodeId SelectedNode() const;

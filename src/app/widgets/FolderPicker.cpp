@@ -48,7 +48,7 @@ FolderPicker::FolderPicker(const platform::Locale& locale, QWidget* parent)
 bool FolderPicker::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease && watched == m_list->viewport()) {
         // The list moves its highlight on this same release; report once it has.
-        QMetaObject::invokeMethod(this, &FolderPicker::ListClicked, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "ListClicked", Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -24,7 +24,6 @@ public:
     // Shows text for the control at globalPos; empty text hides the window.
     void ShowHint(const QString& text, const QPoint& globalPos, QWidget* control);
     void HideHint();
-    QWidget* Control() const { return m_control; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
