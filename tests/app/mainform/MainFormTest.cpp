@@ -28,7 +28,6 @@
 
 #include "ScriptedPrompter.h"
 #include "app/dialogs/FilterForm.h"
-#include "app/dialogs/MessageBoxPrompter.h"
 #include "app/mainform/MainForm.h"
 #include "app/widgets/CheckableFolderModel.h"
 #include "app/widgets/GraphicHintWindow.h"
@@ -91,7 +90,6 @@ private slots:
     void ReplaceGlobalFilterQuestion();
     void SecondGlobalFilterAsksNothing();
     void NewFilter();
-    void NewFilterDialogRules();
     void EditFilter();
     void DeleteFilter();
     void DeleteOnlyFilterAndEmptyTable();
@@ -102,7 +100,6 @@ private slots:
     void HintLineAndHintWindow();
     void PlacementFormulas();
     void RealFoldersAreNeverPruned();
-    void ErrorDisplayText();
 
 private:
     QModelIndex Node(const QString& path) const { return w->FolderModel()->LocateNode(path); }
@@ -564,35 +561,6 @@ void MainFormTest::NewFilter() {
     QCOMPARE(RowOfMask("*.zzz"), -1);
 }
 
-void MainFormTest::NewFilterDialogRules() {
-    TfrmFilter dialog;
-    dialog.show();
-    QVERIFY(!dialog.OkBtn->isEnabled());
-    dialog.MaskEdit->setText("*.x");
-    QVERIFY(!dialog.OkBtn->isEnabled());
-    dialog.DefinitionEdit->setText("X");
-    QVERIFY(dialog.OkBtn->isEnabled());
-    dialog.MaskEdit->clear();
-    QVERIFY(!dialog.OkBtn->isEnabled());
-    // Enter does not confirm while OK is disabled.
-    QTest::keyClick(dialog.DefinitionEdit, Qt::Key_Return);
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.result(), 0);
-    // Esc with Shift does nothing; Esc alone cancels.
-    QTest::keyClick(dialog.MaskEdit, Qt::Key_Escape, Qt::ShiftModifier);
-    QVERIFY(dialog.isVisible());
-    QTest::keyClick(dialog.MaskEdit, Qt::Key_Escape);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-
-    TfrmFilter second;
-    second.show();
-    second.SetTexts("*.a", "A");
-    QVERIFY(second.OkBtn->isEnabled());
-    QTest::keyClick(second.MaskEdit, Qt::Key_Return);
-    QCOMPARE(second.result(), int(QDialog::Accepted));
-}
-
 void MainFormTest::EditFilter() {
     const int txt = RowOfMask("*.txt");
     SpaceFilterBox(txt);
@@ -868,16 +836,6 @@ void MainFormTest::RealFoldersAreNeverPruned() {
         QVERIFY2(node.isValid(), qPrintable(name));
         QVERIFY2(!second.DirLB->isRowHidden(node.row(), node.parent()), qPrintable(name));
     }
-}
-
-void MainFormTest::ErrorDisplayText() {
-    // A full stop is appended when the last character sorts after ".".
-    QCOMPARE(qm::app::ErrorDisplayText("Invalid mask"), std::string("Invalid mask."));
-    QCOMPARE(qm::app::ErrorDisplayText("Cannot open /tmp/a"), std::string("Cannot open /tmp/a."));
-    QCOMPARE(qm::app::ErrorDisplayText("Done."), std::string("Done."));
-    QCOMPARE(qm::app::ErrorDisplayText("Stop!"), std::string("Stop!"));
-    QCOMPARE(qm::app::ErrorDisplayText("(x)"), std::string("(x)"));
-    QCOMPARE(qm::app::ErrorDisplayText(""), std::string(""));
 }
 
 QTEST_MAIN(MainFormTest)

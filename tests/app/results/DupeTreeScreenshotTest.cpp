@@ -86,6 +86,8 @@ void DupeTreeScreenshotTest::resultsTree() {
     const QPixmap shot = window.grab();
     QVERIFY(!shot.isNull());
     QVERIFY(shot.save(qm::test::ShotPath(QStringLiteral("results-tree.png"))));
+    view->SetGridLines(true);
+    QVERIFY(window.grab().save(qm::test::ShotPath(QStringLiteral("results-tree-grid.png"))));
     QVERIFY(label->rfind("40,715,720 bytes in 14 file(s) listed. [21,659,646 bytes duplicated in 8 "
                          "file(s).] Search completed",
                          0) == 0);
