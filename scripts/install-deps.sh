@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmere needs, and only those that are missing.
-# Usage: scripts/install-deps.sh [core|gui|bench|fuzz]...   (default: core gui)
+# Usage: scripts/install-deps.sh [core|gui|bench|fuzz|tidy]...   (default: core gui)
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
 # The HTML export test reads its output back with libxml2 (tests only).
 core+=(libxml2-dev)
-gui=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6dbus6 dbus-daemon xvfb xauth libuemf-dev)
+gui=(qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqt6dbus6 dbus-daemon xvfb xauth libuemf-dev)
 bench=(hyperfine jdupes fdupes rmlint rdfind time)
 fuzz=(clang libclang-rt-14-dev)
+tidy=(clang-tidy python3)
 
 wanted=()
 groups=("$@")
@@ -19,7 +20,8 @@ for g in "${groups[@]}"; do
     gui) wanted+=("${gui[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
     fuzz) wanted+=("${fuzz[@]}") ;;
-    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz)" >&2; exit 2 ;;
+    tidy) wanted+=("${tidy[@]}") ;;
+    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz, tidy)" >&2; exit 2 ;;
   esac
 done
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DupeTreeModel.h"
-#include "app/DupeTreeView.h"
+#include "app/results/DupeTreeModel.h"
+#include "app/results/DupeTreeView.h"
 #include "engine/FileRecords.h"
 #include "platform/Locale.h"
 

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "app/DupeTreeModel.h"
-#include "app/MainForm.h"
-#include "app/SearchWindowHost.h"
+#include "app/results/DupeTreeModel.h"
+#include "app/mainform/MainForm.h"
+#include "app/mainform/WindowHost.h"
 #include "foundation/Globals.h"
 #include "foundation/Prompter.h"
 
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
         stageSeenAt = -1;
         clickedAt = -1;
         window.SearchHost().SetMinYieldInterval(
-            qm::app::SearchWindowHost::kDefaultMinYieldIntervalMs);
+            qm::app::WindowHost::kDefaultMinYieldIntervalMs);
         clock.start();
         ticker.start();
         window.SearchBtnClick();

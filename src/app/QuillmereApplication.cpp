@@ -1,14 +1,37 @@
 #include "app/QuillmereApplication.h"
 
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 #include <exception>
 
-#include "app/MessageBoxPrompter.h"
+#include "app/dialogs/MessageBoxPrompter.h"
+
+// The icon lives in this static library; its resource is registered before the first use.
+static void InitQuillmereResources() {
+    Q_INIT_RESOURCE(quillmere);
+}
 
 namespace qm::app {
 
+QIcon QuillmereIcon() {
+    InitQuillmereResources();
+    QSvgRenderer renderer(QStringLiteral(":/quillmere/quillmere.svg"));
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 QuillmereApplication::QuillmereApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quillmere"));
-    setApplicationDisplayName(QStringLiteral("Quillmere"));
+    setWindowIcon(QuillmereIcon());
 }
 
 bool QuillmereApplication::notify(QObject* receiver, QEvent* event) {

@@ -35,7 +35,6 @@ public:
         void AddRoot(TEntry entry);
         void AddSetHead(TEntry entry);  // adds a root with an empty key first if there is none
         void AddChild(TEntry entry);    // starts a set if there is none yet
-        bool HasRoot() const { return !m_roots.empty(); }
         // Drops every root row that has no child or whose key is empty, with its files, and
         // replaces the content of tree (its band toggle is kept).
         void Finish(ResultTree& tree);

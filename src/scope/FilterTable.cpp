@@ -86,48 +86,9 @@ std::string FilterTable::LabelText() const {
     return text;
 }
 
-void FilterTable::ApplyCheckBoxRule(std::size_t index, foundation::Prompter& prompter) {
-    FilterRow& row = m_rows.at(index);
-    if (!row.selected) {
-        return;
-    }
-    if (IsGlobalFilter(row.mask)) {
-        // A global filter already covers everything; it never stands beside ordinary filters.
-        if (OtherFilterSelected()) {
-            if (prompter.Ask(std::string(kGlobalFilterQuestion))) {
-                for (std::size_t i = 0; i < m_rows.size(); ++i) {
-                    m_rows[i].selected = (i == index);
-                }
-            } else {
-                m_rows.at(index).selected = false;
-            }
-        }
-        return;
-    }
-    const std::optional<std::size_t> global = FirstSelectedGlobalRow();
-    if (!global) {
-        return;
-    }
-    row.selected = false;
-    if (prompter.Ask(std::string(kReplaceGlobalFilterQuestion))) {
-        m_rows.at(*global).selected = false;
-        m_rows.at(index).selected = true;
-    }
-}
-
-void FilterTable::ClearSelection() {
-    for (FilterRow& row : m_rows) {
-        row.selected = false;
-    }
-}
-
-std::string FilterTable::SelectAll() {
-    if (m_rows.empty()) {
-        return {};
-    }
+std::string FilterTable::SortedLabelText() const {
     std::string joined;
-    for (FilterRow& row : m_rows) {
-        row.selected = !IsGlobalFilter(row.mask);
+    for (const FilterRow& row : m_rows) {
         if (row.selected) {
             if (!joined.empty()) {
                 joined += ", ";
@@ -143,6 +104,60 @@ std::string FilterTable::SelectAll() {
         caption += item;
     }
     return caption;
+}
+
+void FilterTable::ApplyCheckBoxRule(std::size_t index, foundation::Prompter& prompter,
+                                    const std::function<void()>& beforeQuestion) {
+    const auto ask = [&](std::string_view question, bool asInformation) {
+        if (beforeQuestion) {
+            beforeQuestion();
+        }
+        return asInformation ? prompter.AskInformation(std::string(question))
+                             : prompter.Ask(std::string(question));
+    };
+    FilterRow& row = m_rows.at(index);
+    if (!row.selected) {
+        return;
+    }
+    if (IsGlobalFilter(row.mask)) {
+        // A global filter already covers everything; it never stands beside ordinary filters.
+        if (OtherFilterSelected()) {
+            if (ask(kGlobalFilterQuestion, false)) {
+                for (std::size_t i = 0; i < m_rows.size(); ++i) {
+                    m_rows[i].selected = (i == index);
+                }
+            } else {
+                m_rows.at(index).selected = false;
+            }
+        }
+        return;
+    }
+    const std::optional<std::size_t> global = FirstSelectedGlobalRow();
+    if (!global) {
+        return;
+    }
+    // The new tick is taken back before the question, which is asked as information.
+    row.selected = false;
+    if (ask(kReplaceGlobalFilterQuestion, true)) {
+        m_rows.at(*global).selected = false;
+        m_rows.at(index).selected = true;
+    }
+}
+
+void FilterTable::ClearSelection() {
+    for (FilterRow& row : m_rows) {
+        row.selected = false;
+    }
+}
+
+std::string FilterTable::SelectAll() {
+    if (m_rows.empty()) {
+        return {};
+    }
+    for (FilterRow& row : m_rows) {
+        row.selected = !IsGlobalFilter(row.mask);
+    }
+    return SortedLabelText();
 }
 
 void FilterTable::AddFilter(std::string_view mask, std::string_view definition,

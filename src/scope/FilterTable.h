@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,18 +78,23 @@ public:
 
     // The selected masks joined by ", " in table order, or "[None Selected]".
     std::string LabelText() const;
+    // The caption Select All writes: the selected masks split into items (at commas and blanks,
+    // quoted items whole), sorted case-insensitively without duplicates, joined by ", "; empty
+    // when nothing is selected.
+    std::string SortedLabelText() const;
 
     // Runs the global-filter rule after the user flipped the box of row index (the flag already
-    // holds its new state). May ask one question through prompter.
-    void ApplyCheckBoxRule(std::size_t index, foundation::Prompter& prompter);
+    // holds its new state). May ask one question through prompter; beforeQuestion runs just before
+    // it, when the table already shows what the question is about (a newly ticked ordinary row is
+    // unticked again first), so that a view can redraw.
+    void ApplyCheckBoxRule(std::size_t index, foundation::Prompter& prompter,
+                           const std::function<void()>& beforeQuestion = {});
 
     // Unselects every row.
     void ClearSelection();
 
-    // Selects every row except the global ones and returns the caption Select All writes: the
-    // selected masks split into items (at commas and blanks, quoted items whole), sorted
-    // case-insensitively without duplicates, joined by ", "; empty when nothing is selected.
-    // An empty table is left alone and gives an empty text.
+    // Selects every row except the global ones and returns SortedLabelText(). An empty table is
+    // left alone and gives an empty text.
     std::string SelectAll();
 
     // New Filter: the rows (mask|definition) and the new one, sorted case-insensitively in the

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/SearchCriteria.h"
 #include "scope/FilterTable.h"
 
 namespace qm::scope {
@@ -14,6 +15,9 @@ namespace qm::scope {
 struct SearchSettings {
     std::vector<std::string> searchFolders;  // each ending in the separator, in list order
     std::vector<FilterRow> filters;          // table order, with their ticks
+    // Select All shows its selection sorted (see FilterLabelText); any later change of the table
+    // or its ticks shows it in table order again. Reading a settings file leaves it false.
+    bool filterLabelSorted = false;
 
     std::string minSizeText = "0";  // as typed; not a number or <= 0 means no limit
     std::string maxSizeText = "0";
@@ -36,5 +40,16 @@ struct SearchSettings {
 
     bool operator==(const SearchSettings&) const = default;
 };
+
+// The selection label: the selected masks joined by ", " in table order, or "[None Selected]";
+// sorted, the caption Select All writes (FilterTable::SortedLabelText), empty when nothing is
+// selected. A search reads exactly this text as its file masks.
+std::string FilterLabelText(const std::vector<FilterRow>& filters, bool sorted);
+std::string FilterLabelText(const SearchSettings& settings);
+
+// The criteria of a search with these settings. The file date window lives only while the program
+// runs and is handed in separately. A method index outside 0..4 searches by contents.
+engine::SearchCriteria SearchCriteriaOf(const SearchSettings& settings,
+                                        const engine::FileDateRange& dateRange = {});
 
 }  // namespace qm::scope

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/ScriptedPrompter.h"
 #include "platform/FileOperations.h"
 #include "results/Marking.h"
 #include "results/PopulateResultsTree.h"
 #include "results/ResultsTestSupport.h"
 #include "support/FileOperationSupport.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
 
 namespace qm::results {

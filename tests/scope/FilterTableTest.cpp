@@ -24,9 +24,14 @@ public:
         m_answers.pop_front();
         return yes;
     }
+    bool AskInformation(const std::string& question) override {
+        askedAsInformation.push_back(question);
+        return Ask(question);
+    }
     void Inform(const std::string&) override {}
     void ShowError(const std::string&) override {}
     std::vector<std::string> asked;
+    std::vector<std::string> askedAsInformation;
 
 private:
     std::deque<bool> m_answers;
@@ -123,6 +128,36 @@ TEST(FilterTableTest, GlobalFilterRule) {
         Tick(table, c.tick, script);
         EXPECT_EQ(script.asked.size(), c.answers.size());
         EXPECT_EQ(Selected(table), c.after);
+    }
+}
+
+// While a question shows, the table already holds what it is about: the global question keeps the
+// new global tick, the replace question has taken the new ordinary tick back and is information.
+TEST(FilterTableTest, WhatTheTableHoldsWhileAsking) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string tick;
+        bool tickedWhileAsked;
+        bool asInformation;
+    };
+    const Case cases[] = {
+        {"global over ordinary", "*.bmp", "*.*", true, false},
+        {"ordinary over global", "*.*", "*.bmp", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilterTable table;
+        table.SetRows({{"*.*", "All Files"}, {"*.bmp", "B"}});
+        Script quiet;
+        Tick(table, c.before, quiet);
+        const std::size_t row = RowOf(table, c.tick);
+        table.SetSelected(row, true);
+        std::vector<bool> seen;
+        Script script({false});
+        table.ApplyCheckBoxRule(row, script, [&] { seen.push_back(table.Row(row).selected); });
+        EXPECT_EQ(seen, std::vector<bool>{c.tickedWhileAsked});
+        EXPECT_EQ(script.askedAsInformation.size(), c.asInformation ? 1u : 0u);
     }
 }
 

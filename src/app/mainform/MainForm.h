@@ -1,0 +1,351 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QModelIndex>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/widgets/FilterGrid.h"
+#include "app/widgets/StatusMarkup.h"
+#include "engine/SearchCriteria.h"
+#include "platform/FileDate.h"
+#include "results/BlockedFolderRule.h"
+#include "scope/ScopeList.h"
+#include "scope/SearchSettings.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QToolButton;
+class QTreeView;
+class QCloseEvent;
+
+namespace qm::foundation {
+class Prompter;
+}
+
+namespace qm::platform {
+class FileSystem;
+class ScreenSaverGuard;
+}  // namespace qm::platform
+
+namespace qm::app {
+
+class CheckableFolderModel;
+class DupeTreeMenus;
+class DupeTreeModel;
+class DupeTreeView;
+class FilterEditor;
+class FolderPicker;
+class MarkupStatusBar;
+class PathListBox;
+class SearchSummaryPanel;
+class WindowHost;
+
+// The question asked when the window is closed during a search.
+inline constexpr const char* kAbortAndExitQuestion =
+    "There is a search in progress.  Do you wish to abort the search and exit Quillmere?";
+inline constexpr const char* kNothingFoundMessage =
+    "No duplicate files were found for the selected search criteria.";
+inline constexpr const char* kScanAbortedText = "<B>Scan aborted.</B>";
+
+// Left edges of two buttons centred side by side with a 10-pixel gap in a panel of panelWidth:
+// (W - a) div 2 - a div 2 - 5 and (W - b) div 2 + b div 2 + 5.
+struct ButtonPairLefts {
+    int left;
+    int right;
+};
+ButtonPairLefts CentredPairLefts(int panelWidth, int leftWidth, int rightWidth);
+
+// The main window: the options view (folder picker, scan options, file-type filters), the results
+// view (toolbar, statistics label, results tree), the status bar with its hint line, the menus.
+//
+// The window wires components together: each handler named after a control and its event only
+// dispatches to the component that owns the behaviour (FolderPicker, FilterEditor, DupeTreeView,
+// SearchSummaryPanel and WindowHost for a search) and shows what it reports. Its definition is
+// spread over one file per feature: MainForm.cpp (life cycle, layout rules), MainFormBuild.cpp
+// (the controls), MainFormFolders.cpp, MainFormFilters.cpp, MainFormSearch.cpp,
+// MainFormResults.cpp, MainFormSettings.cpp (the settings value to and from the controls).
+//
+// Named controls are public members and carry their name as objectName, so tests reach them;
+// those of a component point into it.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // prompter answers the window's questions; null means message boxes owned by the window.
+    explicit TfrmMain(foundation::Prompter* prompter = nullptr, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // ---- Search settings (MainFormSettings.cpp) -------------------------------------------
+    // Everything the user set for a search, read from the controls and the scope lists.
+    scope::SearchSettings CurrentSettings() const;
+    // Shows settings in the controls and takes their scope lists.
+    void ApplySettings(const scope::SearchSettings& settings);
+    // What a search reads: the current settings and the file date window.
+    engine::SearchCriteria CurrentCriteria() const;
+    // Item index of FCM (0..4), -1 when no method is selected.
+    int FCMItemIndex() const;
+    void SetFCMItemIndex(int index);
+
+    // ---- Status bar ------------------------------------------------------------------------
+    void SetStatusText(const QString& markup);
+    void SetStatusText(const QList<StatusPart>& parts);
+    QString StatusText() const;  // as set, markup included
+    // The status-bar hint line: while installed, every hint shown also goes to panel 1.
+    void SetHintLineInstalled(bool installed) { m_hintLineInstalled = installed; }
+    bool HintLineInstalled() const { return m_hintLineInstalled; }
+
+    // ---- File-type filters (MainFormFilters.cpp) -------------------------------------------
+    const scope::FilterTable& FilterTable() const;
+    // Replaces the whole table (a settings file), places the cursor and rebuilds the label.
+    void SetFilterRows(std::vector<scope::FilterRow> rows);
+    bool HasFilters() const;
+    // Start Search is enabled when a folder is listed and a filter is selected.
+    void UpdateSearchButtons();
+    // The grid cursor: body rows counted from 1, 0 for the header row (no filter focused).
+    int FilterGridRow() const;
+    void SetFilterGridRow(int row);
+
+    // ---- Search folder list (MainFormFolders.cpp) ------------------------------------------
+    const std::vector<std::string>& SearchPaths() const;
+    void AddSearchPath(const std::string& path);
+    CheckableFolderModel* FolderModel() const;
+
+    // ---- Scope lists (edited by their dialogs) ---------------------------------------------
+    scope::ScopeList& IgnoreList() { return m_ignoreList; }
+    scope::ScopeList& BlockedList() { return m_blockedList; }
+    scope::ScopeList& ExcludeFileMasks() { return m_excludeFileMasks; }
+    scope::ScopeList& ExcludeFolderMasks() { return m_excludeFolderMasks; }
+    bool IgnoreSubFolders = false;
+    bool BlockedSubFolders = false;
+    engine::FileDateRange FileDateRange;
+
+    // ---- Search run (MainFormSearch.cpp) ---------------------------------------------------
+    bool SearchInProgress = false;
+    bool AbortRequested = false;
+    platform::FileTime SearchStartTime = 0;  // wall clock, taken when the controls are locked
+    platform::FileTime SearchEndTime = 0;    // taken after they are unlocked at the end
+
+    // Puts the window into its searching state and back; see SearchBtnClick.
+    void LockSearchControls();
+    void UnlockSearchControls();
+    // The close query: true when the window may close. During a search it asks first and, on
+    // Yes, aborts the search.
+    bool FormCloseQuery();
+    // True from the start of SearchBtnClick until it returns, also while the search winds down
+    // after an abort.
+    bool SearchRunning() const { return m_searchRunning; }
+    // Where searches and the results tree report and yield; tests tune its yield interval and
+    // hook.
+    WindowHost& SearchHost() const { return *m_host; }
+    // The file system searches read; null (the default) means the system's.
+    void SetSearchFileSystem(platform::FileSystem* fileSystem) { m_searchFileSystem = fileSystem; }
+    // The guard that keeps the screen saver off during a search; by default one on the session
+    // bus, made when first needed.
+    void UseScreenSaverGuard(std::unique_ptr<platform::ScreenSaverGuard> guard);
+    bool ScreenSaverSuppressed() const;
+
+    // ---- Results view (MainFormResults.cpp) ------------------------------------------------
+    DupeTreeModel* DupeModel() const { return m_dupeModel; }
+
+    // ---- Layout (MainForm.cpp) -------------------------------------------------------------
+    void FormResize();
+    void OptionsSplitterMoved();
+    void FitFilterColumns();
+
+    // ---- Controls --------------------------------------------------------------------------
+    QMenu* FileMenu;
+    QMenu* OptionsMenu;
+    QMenu* HelpMenu;
+    QAction* FileMenuExitItem;
+    QAction* DisableSSItem;
+
+    QWidget* OptionsPanel;
+    QWidget* SearchResultsPanel;
+    QWidget* DirLBPanel;
+    QSplitter* OptionsSplitter;
+    QWidget* RightPanel;
+    QWidget* MainOptionsPanel;
+    QWidget* MainButtonsPanel;
+
+    QTreeView* DirLB;
+    QFrame* ViewResultsPanel;
+    QPushButton* ViewSearchResultsBtn;
+
+    PathListBox* PathLB;
+    QWidget* PathButtonsPanel;
+    QPushButton* RemoveDirBtn;
+    QPushButton* ClearAllBtn;
+
+    QCheckBox* ScanHiddenCB;
+    QCheckBox* ScanSubFoldersCB;
+    QSpinBox* DepthEdit;
+    QLineEdit* MinSizeEdit;
+    QLineEdit* MaxSizeEdit;
+    QComboBox* MinSizeCB;
+    QGroupBox* FCM;
+
+    QPushButton* FolderExcludeBtn;
+    QPushButton* DateOptionsBtn;
+    QPushButton* ExcludeFileMaskBtn;
+    QPushButton* ExcludeFolderMaskBtn;
+
+    QLabel* FilterDefLbl;
+    QLabel* FilterLbl;
+    FilterGrid* FilterSG;
+    QWidget* FilterButtonsPanel;
+    QPushButton* ClearAllFiltersBtn;
+    QPushButton* SelectAllFiltersBtn;
+    QPushButton* EditFilterBtn;
+    QPushButton* DeleteFilterBtn;
+    QPushButton* NewFilterBtn;
+    QPushButton* RestoreFilterBtn;
+
+    QPushButton* SearchBtn;
+    QPushButton* AbortSearchBtn;
+    QPushButton* ExitBtn;
+
+    MarkupStatusBar* SB;
+
+    QFrame* InfoPanel;
+    QLabel* Step1Lbl;
+    QLabel* Step2Lbl;
+    QLabel* Step3Lbl;
+    QLabel* FoldersScannedLbl;
+    QLabel* FilesScannedLbl;
+    QLabel* FilesIgnoredLbl;
+    QLabel* FoldersIgnoredLbl;
+    QToolButton* InfoPanelCloseBtn;
+
+    // The results view: toolbar, statistics label, tree.
+    QWidget* TreeOptionsPanel;
+    QToolButton* ExpandNodesBtn;
+    QToolButton* CollapseNodesBtn;
+    QToolButton* MarkAllBtn;
+    QToolButton* UnMarkAllBtn;
+    QToolButton* ColorSettingsBtn;
+    QToolButton* GridToggleBtn;
+    QToolButton* HideOptionsBtn;
+    // Made and kept to their enabling rules, but not shown while no command acts on them.
+    QToolButton* DeleteMarkedBtn;
+    QToolButton* MoveToFolderBtn;
+    QToolButton* OpenTargetBtn;
+    QToolButton* ExploreTargetBtn;
+    QToolButton* ExecuteBtn;
+    QToolButton* PreviewImageCB;
+    QLabel* DupeInfoLbl;
+    DupeTreeView* DupeTV;
+
+public slots:
+    // Runs one search: shows the summary, runs the search and fills the results tree, and shows
+    // the outcome (the results, the nothing-found message, the abort note or the error). Returns
+    // only when the search has wound down.
+    void SearchBtnClick();
+    void AbortSearchBtnClick();
+    void HideOptionsBtnClick();
+    void ViewSearchResultsBtnClick();
+    void MarkAllBtnClick();
+    void UnMarkAllBtnClick();
+
+    void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
+    void RemoveDirBtnClick();
+    void ClearAllBtnClick();
+    void PathLBClick();
+    void DropFileTarget1Drop(const QStringList& names);
+    void ScanSubFoldersCBClick();
+
+    void FilterSGCheckBoxClick(int row);
+    void FilterSGDblClickCell();
+    void NewFilterBtnClick();
+    void EditFilterBtnClick();
+    void DeleteFilterBtnClick();
+    void ClearAllFiltersBtnClick();
+    void SelectAllFiltersBtnClick();
+    void RestoreFilterBtnClick();
+
+    void FileMenuExitItemClick();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // How a search ended, once the controls are unlocked again.
+    struct RunOutcome {
+        enum class Kind { DuplicatesFound, NothingFound, Aborted, Failed };
+        Kind kind = Kind::NothingFound;
+        std::string error;    // Failed
+        std::string elapsed;  // the elapsed-time text
+    };
+
+    // MainFormBuild.cpp
+    void BuildMenus();
+    void BuildOptionsView();
+    QWidget* BuildFolderPanel();
+    QWidget* BuildMainOptionsPanel();
+    QWidget* BuildButtonsPanel();
+    void BuildInfoPanel();
+    void BuildResultsView();
+    // Each feature file wires its controls to its handlers.
+    void ConnectFolders();
+    void ConnectFilters();
+    void ConnectSearch();
+    void ConnectResults();
+
+    // MainForm.cpp
+    void FormCreate();
+    void FormShow();
+    void PlacePathButtons();
+    void PlaceMainButtons(int panelWidth);
+    void CentreViewResultsButton();
+
+    // MainFormSearch.cpp
+    void ShowSearchSummary();
+    RunOutcome RunSearchAndFill();
+    void ShowSearchOutcome(const RunOutcome& outcome);
+    void EngageScreenSaverGuard();
+    void ReleaseScreenSaverGuard();
+
+    // MainFormResults.cpp
+    void ShowResultsView();
+    results::BlockedFolderRule CurrentBlockedRule() const;
+
+    std::unique_ptr<foundation::Prompter> m_ownPrompter;
+    foundation::Prompter* m_prompter;
+
+    FolderPicker* m_folders = nullptr;
+    FilterEditor* m_filters = nullptr;
+    QButtonGroup* m_methodButtons = nullptr;
+    scope::ScopeList m_ignoreList;
+    scope::ScopeList m_blockedList;
+    scope::ScopeList m_excludeFileMasks;
+    scope::ScopeList m_excludeFolderMasks;
+
+    SearchSummaryPanel* m_summary = nullptr;
+    WindowHost* m_host = nullptr;
+    DupeTreeModel* m_dupeModel = nullptr;
+    DupeTreeMenus* m_dupeMenus = nullptr;
+    platform::FileSystem* m_searchFileSystem = nullptr;
+    std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
+    bool m_searchRunning = false;
+    bool m_closePending = false;
+    bool m_waitCursor = false;
+
+    bool m_firstShowPending = true;
+    bool m_hintLineInstalled = false;
+};
+
+}  // namespace qm::app
