@@ -18,7 +18,8 @@ enum class EntryKind : std::uint8_t { Folder, RegularFile, SymbolicLink, Other }
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    auto operator<=>(const FileId&) const = default;
+    // clang-tidy 14 takes the defaulted comparison's 0 for a null pointer.
+    auto operator<=>(const FileId&) const = default;  // NOLINT(modernize-use-nullptr)
 };
 
 // One entry of a folder listing. A symbolic link is reported as a link, never as its target.

@@ -33,15 +33,10 @@ quint64 PictureLoader::Request(const std::string& path, QSize box) {
         if (cancel->load()) {
             return;
         }
-        // The destructor waits for this task, so self is alive while it posts.
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, request, picture = std::move(picture)]() mutable {
-                if (self) {
-                    self->Deliver(request, std::move(picture));
-                }
-            },
-            Qt::QueuedConnection);
+        // The destructor waits for this task, so self is alive while it posts; a queued call by
+        // name is dropped by Qt when the loader is gone before it runs.
+        QMetaObject::invokeMethod(self.data(), "Deliver", Qt::QueuedConnection,
+                                  Q_ARG(quint64, request), Q_ARG(qm::app::DecodedPicture, picture));
     });
     return request;
 }
@@ -54,7 +49,7 @@ void PictureLoader::Cancel() {
     m_pending = 0;
 }
 
-void PictureLoader::Deliver(quint64 request, DecodedPicture picture) {
+void PictureLoader::Deliver(quint64 request, const qm::app::DecodedPicture& picture) {
     if (request != m_pending) {
         return;  // superseded or cancelled while its result was on the way
     }

@@ -44,7 +44,7 @@ signals:
     void PictureFailed(quint64 request, const QString& reason);
 
 private:
-    void Deliver(quint64 request, DecodedPicture picture);
+    Q_INVOKABLE void Deliver(quint64 request, const qm::app::DecodedPicture& picture);
 
     QThreadPool m_pool;
     PictureDecoder::Limits m_limits;
