@@ -57,6 +57,7 @@ QLabel* MakeLink(const char* name, const char* address, QWidget* parent) {
     label->setOpenExternalLinks(false);
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     label->setToolTip(QString::fromLatin1(address));
+    label->setCursor(Qt::PointingHandCursor);
     return label;
 }
 
