@@ -20,7 +20,7 @@ const QByteArray kAcknowledge = "ok\n";
 
 // The display a session shows on, as the variables of the process name it.
 QString DisplayOf(const QProcessEnvironment& environment) {
-    const QString wayland = environment.value(QStringLiteral("WAYLAND_DISPLAY"));
+    QString wayland = environment.value(QStringLiteral("WAYLAND_DISPLAY"));
     if (!wayland.isEmpty()) {
         return wayland;
     }
@@ -55,7 +55,7 @@ QString InstanceName(const QProcessEnvironment& environment, unsigned userId) {
 }
 
 QString InstanceFolder(const QProcessEnvironment& environment) {
-    const QString runtime = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
+    QString runtime = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir()) {
         return runtime;
     }

@@ -193,6 +193,7 @@ private slots:
     void RecentFiles();
     void RecentFilesStore();
     void UnwritableDefaultIniAtClose();
+    void UnreadableDefaultIniAtStart();
     void QuillmereScanSearchesAsTheWindowDoes();
 };
 
@@ -528,6 +529,24 @@ void MainFormFileTest::UnwritableDefaultIniAtClose() {
     QVERIFY(QFileInfo(own.DefaultIni()).isDir());
     QCOMPARE(QDir(own.SettingsFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{QStringLiteral("Default.ini")});  // no temporary file left behind
+}
+
+void MainFormFileTest::UnreadableDefaultIniAtStart() {
+    OwnPlaces own;
+    // A file whose every read fails, even for root.
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), own.DefaultIni()));
+    ScriptedPrompter prompter;
+    TfrmMain window(own.Places(), &prompter);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Said, and the window starts with the default filters rather than an empty table.
+    QCOMPARE(prompter.errors.size(), std::size_t{1});
+    QVERIFY2(prompter.errors.front().find(Bytes(own.DefaultIni())) != std::string::npos,
+             prompter.errors.front().c_str());
+    SearchSettings expected;
+    expected.filters = qm::scope::DefaultFilters();
+    QCOMPARE(window.CurrentSettings(), expected);
+    QCOMPARE(window.FilterGridRow(), 1);
 }
 
 void MainFormFileTest::QuillmereScanSearchesAsTheWindowDoes() {
