@@ -1,6 +1,7 @@
 // One instance per user and display: the name, the hand-over of an activation request, and the
 // endpoint a crashed instance leaves behind.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -92,12 +93,48 @@ void SingleInstanceTest::NamesArePerUserAndDisplay() {
 
 void SingleInstanceTest::TheFolderIsTheUsersRuntimeFolder() {
     QTemporaryDir runtime;
-    QVERIFY(runtime.isValid());
-    QCOMPARE(InstanceFolder(Environment({{"XDG_RUNTIME_DIR", runtime.path().toLatin1().data()}})),
+    QTemporaryDir temporary;
+    QVERIFY(runtime.isValid() && temporary.isValid());
+    const QByteArray runtimePath = runtime.path().toLocal8Bit();
+    const QByteArray temporaryPath = temporary.path().toLocal8Bit();
+    const unsigned user = ::getuid();
+    QCOMPARE(InstanceFolder(Environment({{"XDG_RUNTIME_DIR", runtimePath.constData()}}), user),
              runtime.path());
+
+    // Without a runtime folder: a folder of the user's own in the temporary folder, made private.
+    const QString own = temporary.filePath(QStringLiteral("quillmere-%1").arg(user));
     for (const char* unusable : {"", "relative/run", "/no/such/folder"}) {
-        QCOMPARE(InstanceFolder(Environment({{"XDG_RUNTIME_DIR", unusable}})), QDir::tempPath());
+        QCOMPARE(InstanceFolder(Environment({{"XDG_RUNTIME_DIR", unusable},
+                                             {"TMPDIR", temporaryPath.constData()}}),
+                                user),
+                 own);
+        QCOMPARE(
+            QFileInfo(own).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                            QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+            QFileDevice::Permissions());
     }
+
+    // What someone else may have put there under that name is not used.
+    const auto folderFor = [&] {
+        return InstanceFolder(Environment({{"TMPDIR", temporaryPath.constData()}}), user);
+    };
+    const QByteArray ownPath = QFile::encodeName(own);
+    QVERIFY(::chmod(ownPath.constData(), 0777) == 0);
+    QCOMPARE(folderFor(), QString());  // others may enter it
+    QVERIFY(::chmod(ownPath.constData(), 0700) == 0);
+    QVERIFY(::chown(ownPath.constData(), user + 1, static_cast<gid_t>(-1)) == 0);
+    QCOMPARE(folderFor(), QString());  // another user's
+    QVERIFY(QDir(own).removeRecursively());
+    QVERIFY(QFile::link(runtime.path(), own));
+    QCOMPARE(folderFor(), QString());  // a link to elsewhere
+    QVERIFY(QFile::remove(own));
+    QVERIFY(QFile(own).open(QIODevice::WriteOnly));
+    QCOMPARE(folderFor(), QString());  // no folder at all
+
+    // Without a folder the program runs as the only one it can tell.
+    SingleInstance nowhere(QString(), QStringLiteral("instance"));
+    QCOMPARE(nowhere.Claim(1000), SingleInstance::Role::First);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("instance.lock")));
 }
 
 void SingleInstanceTest::ASecondStartActivatesTheFirst() {

@@ -1,9 +1,13 @@
 #include "platform/qt/SingleInstance.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -54,12 +58,27 @@ QString InstanceName(const QProcessEnvironment& environment, unsigned userId) {
     return QStringLiteral("quillmere-%1-%2").arg(userId).arg(FileNameSafe(DisplayOf(environment)));
 }
 
-QString InstanceFolder(const QProcessEnvironment& environment) {
+QString InstanceFolder(const QProcessEnvironment& environment, unsigned userId) {
     QString runtime = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir()) {
         return runtime;
     }
-    return QDir::tempPath();
+    QString temporary = environment.value(QStringLiteral("TMPDIR"));
+    if (temporary.isEmpty() || !QDir::isAbsolutePath(temporary)) {
+        temporary = QStringLiteral("/tmp");
+    }
+    QString folder = QDir(temporary).filePath(QStringLiteral("quillmere-%1").arg(userId));
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    // lstat: a link planted under this name is no folder of ours.
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != userId || (info.st_mode & 077) != 0) {
+        return {};
+    }
+    return folder;
 }
 
 SingleInstance::SingleInstance(QString folder, QString name, QObject* parent)
@@ -74,7 +93,7 @@ SingleInstance::SingleInstance(QString folder, QString name, QObject* parent)
 
 std::unique_ptr<SingleInstance> SingleInstance::ForThisSession() {
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    return std::make_unique<SingleInstance>(InstanceFolder(environment),
+    return std::make_unique<SingleInstance>(InstanceFolder(environment, ::getuid()),
                                             InstanceName(environment, ::getuid()));
 }
 
@@ -89,6 +108,9 @@ QString SingleInstance::EndpointPath() const {
 }
 
 SingleInstance::Role SingleInstance::Claim(int waitMs) {
+    if (m_folder.isEmpty()) {
+        return Role::First;
+    }
     if (m_lock.tryLock(0)) {
         Listen();
         return Role::First;

@@ -18,8 +18,11 @@ namespace qm::platform {
 QString InstanceName(const QProcessEnvironment& environment, unsigned userId);
 
 // The folder that holds the instance's lock file and endpoint: $XDG_RUNTIME_DIR (private to the
-// user) when it names a folder, otherwise the temporary folder.
-QString InstanceFolder(const QProcessEnvironment& environment);
+// user) when it names a folder. Otherwise "quillmere-" + the user id in the temporary folder
+// ($TMPDIR, else /tmp), made when missing; as everybody may write there, it is used only when it
+// is a real folder of this user that nobody else may enter, and is empty otherwise: a folder that
+// another user made could hold a lock that keeps this user's program from starting.
+QString InstanceFolder(const QProcessEnvironment& environment, unsigned userId);
 
 // One running instance per user and display. The first process to Claim() holds a lock file for
 // as long as it lives and listens on a local endpoint beside it; a later one finds the lock held,
@@ -37,10 +40,10 @@ public:
     ~SingleInstance() override;
 
     // First: this process is the instance (also when the lock or the endpoint cannot be made at
-    // all: a program that cannot tell runs rather than refuse to start) and reports every
-    // activation request by ActivationRequested. Second: another process is the instance and has
-    // been asked to come to the front; this one should end. Waits at most waitMs for a running
-    // instance that is still starting to answer.
+    // all, or folder is empty: a program that cannot tell runs rather than refuse to start) and
+    // reports every activation request by ActivationRequested. Second: another process is the
+    // instance and has been asked to come to the front; this one should end. Waits at most waitMs
+    // for a running instance that is still starting to answer.
     Role Claim(int waitMs = 5000);
     // Second: whether the running instance confirmed the activation request.
     bool ActivationDelivered() const { return m_delivered; }

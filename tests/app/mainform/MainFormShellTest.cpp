@@ -343,7 +343,7 @@ void MainFormShellTest::ASecondStartHandsOverAndEnds() {
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
-    qm::platform::SingleInstance instance(qm::platform::InstanceFolder(environment),
+    qm::platform::SingleInstance instance(qm::platform::InstanceFolder(environment, ::getuid()),
                                           qm::platform::InstanceName(environment, ::getuid()));
     QCOMPARE(instance.Claim(), qm::platform::SingleInstance::Role::First);
     OwnPlaces own;
@@ -381,7 +381,7 @@ void MainFormShellTest::TheProgramStartedTwice() {
     environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":72"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const QString endpoint = QDir(qm::platform::InstanceFolder(environment))
+    const QString endpoint = QDir(qm::platform::InstanceFolder(environment, ::getuid()))
                                  .filePath(qm::platform::InstanceName(environment, ::getuid()));
 
     QProcess first;
