@@ -60,6 +60,14 @@ bool IsWritableFolder(const std::string& folder) {
     return IsFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    struct stat infoA {};
+    struct stat infoB {};
+    return ::stat(a.c_str(), &infoA) == 0 && S_ISDIR(infoA.st_mode) &&
+           ::stat(b.c_str(), &infoB) == 0 && S_ISDIR(infoB.st_mode) &&
+           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
 bool MakeFolders(const std::string& folder) {
     if (folder.empty()) {
         return false;

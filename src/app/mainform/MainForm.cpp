@@ -25,6 +25,7 @@
 #include "app/widgets/MarkupStatusBar.h"
 #include "app/widgets/PathListBox.h"
 #include "app/widgets/QtText.h"
+#include "app/widgets/UrlOpener.h"
 #include "foundation/Globals.h"
 #include "platform/Locale.h"
 #include "platform/qt/ScreenSaverGuard.h"
@@ -47,6 +48,9 @@ ButtonPairLefts CentredPairLefts(int panelWidth, int leftWidth, int rightWidth) 
 }
 
 TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
+    : TfrmMain(SettingsPlaces{}, prompter, parent) {}
+
+TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidget* parent)
     : QMainWindow(parent),
       m_ignoreList(platform::UserLocale()),
       m_blockedList(platform::UserLocale()),
@@ -61,6 +65,9 @@ TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmere"));
     setFont(ClosestFont(QStringLiteral("Tahoma"), 8));
+    // Reads the recent-files list.
+    m_settingsFiles =
+        new SettingsFileCommands(std::move(places), platform::UserLocale(), *m_prompter, this);
 
     BuildMenus();
     BuildOptionsView();
@@ -72,11 +79,15 @@ TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
     ConnectFilters();
     ConnectSearch();
     ConnectResults();
+    ConnectFile();
+    ConnectHelp();
     FormCreate();
     resize(800, 634);
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    FormDestroy();
+}
 
 void TfrmMain::FormCreate() {
     m_firstShowPending = true;
@@ -112,8 +123,9 @@ void TfrmMain::FormShow() {
         OptionsPanel->show();
         InfoPanel->raise();
 
-        // Every start is a fresh one: the default filters.
-        m_filters->LoadDefaultFilters();
+        // Default.ini, or the default filters when there is none.
+        m_settingsFiles->SetChosenRecentPath({});
+        FileMenuOpenItemClick(SettingsOrigin::MainWindow);
 
         m_filters->UpdateTableButtons();
         const bool selectionAndFolders =
@@ -186,6 +198,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    FormClose();
     QMainWindow::closeEvent(event);
 }
 

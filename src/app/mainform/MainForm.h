@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/mainform/SettingsFileCommands.h"
 #include "app/widgets/FilterGrid.h"
 #include "app/widgets/StatusMarkup.h"
 #include "engine/SearchCriteria.h"
@@ -13,6 +14,7 @@
 #include "results/BlockedFolderRule.h"
 #include "scope/ScopeList.h"
 #include "scope/SearchSettings.h"
+#include "storage/SettingsFile.h"
 
 class QAction;
 class QButtonGroup;
@@ -45,11 +47,13 @@ class CheckableFolderModel;
 class DupeTreeMenus;
 class DupeTreeModel;
 class DupeTreeView;
+class FileDialogs;
 class FilterEditor;
 class FolderPicker;
 class MarkupStatusBar;
 class PathListBox;
 class SearchSummaryPanel;
+class UrlOpener;
 class WindowHost;
 
 // The question asked when the window is closed during a search.
@@ -84,6 +88,10 @@ class TfrmMain : public QMainWindow {
 public:
     // prompter answers the window's questions; null means message boxes owned by the window.
     explicit TfrmMain(foundation::Prompter* prompter = nullptr, QWidget* parent = nullptr);
+    // places: where Default.ini and the recent-files list are kept; the constructor above keeps
+    // none of them (see SettingsPlaces).
+    explicit TfrmMain(SettingsPlaces places, foundation::Prompter* prompter = nullptr,
+                      QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // ---- Search settings (MainFormSettings.cpp) -------------------------------------------
@@ -96,6 +104,22 @@ public:
     // Item index of FCM (0..4), -1 when no method is selected.
     int FCMItemIndex() const;
     void SetFCMItemIndex(int index);
+
+    // ---- Settings files (MainFormFile.cpp) -------------------------------------------------
+    // Fills the controls and the scope lists from the settings file at path, and moves the window
+    // to the place it stores. Throws FileError when the file cannot be read; nothing changes then.
+    void LoadSettingsFile(const std::string& path);
+    // Writes every setting and the window's place to path. Throws FileError ("Unable to write to
+    // " + path) and leaves the file as it was when that fails.
+    void SaveSettingsFile(const std::string& path) const;
+    const SettingsPlaces& Places() const;
+    const storage::RecentFiles& RecentFiles() const;
+    // Replaces the open and save dialogs (the default shows Qt's); dialogs must outlive the window.
+    void UseFileDialogs(FileDialogs* dialogs);
+
+    // ---- Shell (MainFormShell.cpp) ---------------------------------------------------------
+    // Replaces the browser that opens the web site and forum; opener must outlive the window.
+    void UseUrlOpener(UrlOpener* opener);
 
     // ---- Status bar ------------------------------------------------------------------------
     void SetStatusText(const QString& markup);
@@ -167,8 +191,14 @@ public:
     QMenu* FileMenu;
     QMenu* OptionsMenu;
     QMenu* HelpMenu;
+    QAction* FileMenuOpenItem;
+    QAction* FileMenuSaveItem;
+    QMenu* MRUList;  // the submenu "&Recent Files"
     QAction* FileMenuExitItem;
     QAction* DisableSSItem;
+    QAction* HelpMenuAboutItem;
+    QAction* Forums1;
+    QAction* Website1;
 
     QWidget* OptionsPanel;
     QWidget* SearchResultsPanel;
@@ -275,6 +305,20 @@ public slots:
 
     void FileMenuExitItemClick();
 
+    // The open command: Default.ini at the first show (or the default filters when there is
+    // none), a recent file, or a file chosen in the open dialog.
+    void FileMenuOpenItemClick(SettingsOrigin origin = SettingsOrigin::Menu);
+    // The save command: Default.ini at close, or a file chosen in the save dialog.
+    void FileMenuSaveItemClick(SettingsOrigin origin = SettingsOrigin::Menu);
+    // An entry of the recent-files submenu was chosen.
+    void MRUListClick(const std::string& path);
+    void HelpMenuAboutItemClick();
+    void Forums1Click();
+    void Website1Click();
+    // Another start of the program asked this one to come to the front: restored when
+    // minimised, shown when hidden, raised and activated.
+    void ActivationRequest();
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -304,6 +348,8 @@ private:
     void ConnectFilters();
     void ConnectSearch();
     void ConnectResults();
+    void ConnectFile();
+    void ConnectHelp();
 
     // MainForm.cpp
     void FormCreate();
@@ -311,6 +357,15 @@ private:
     void PlacePathButtons();
     void PlaceMainButtons(int panelWidth);
     void CentreViewResultsButton();
+
+    // MainFormFile.cpp
+    std::optional<storage::WindowGeometry> NormalGeometry() const;
+    void ApplyWindowGeometry(const storage::WindowGeometry& geometry);
+
+    // MainFormShell.cpp
+    void FormClose();
+    void FormDestroy();
+    UrlOpener& Browser();
 
     // MainFormSearch.cpp
     void ShowSearchSummary();
@@ -326,6 +381,9 @@ private:
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
 
+    SettingsFileCommands* m_settingsFiles = nullptr;
+    UrlOpener* m_urlOpener = nullptr;
+    std::unique_ptr<UrlOpener> m_ownUrlOpener;
     FolderPicker* m_folders = nullptr;
     FilterEditor* m_filters = nullptr;
     QButtonGroup* m_methodButtons = nullptr;

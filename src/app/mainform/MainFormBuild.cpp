@@ -15,10 +15,12 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/dialogs/AboutForm.h"
 #include "app/mainform/FilterEditor.h"
 #include "app/mainform/MainForm.h"
 #include "app/mainform/SearchSummaryPanel.h"
@@ -65,8 +67,25 @@ QCheckBox* MakeCheckBox(const QString& caption, const char* name, const char* hi
 void TfrmMain::BuildMenus() {
     FileMenu = menuBar()->addMenu(tr("&File"));
     FileMenu->setObjectName(QStringLiteral("FileMenu"));
+    FileMenuOpenItem =
+        AddMenuItem(FileMenu, tr("&Open Search Settings"), "FileMenuOpenItem",
+                    QStringLiteral("Load search settings which includes folders and extensions."),
+                    QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileMenuOpenItem->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    FileMenuSaveItem = AddMenuItem(
+        FileMenu, tr("&Save Search Settings"), "FileMenuSaveItem",
+        QStringLiteral("Save current search settings which includes folders and extensions."),
+        QKeySequence(Qt::CTRL | Qt::Key_S));
+    FileMenuSaveItem->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    FileMenu->addSeparator();
+    // "&Load Previous Search Results" stands here, between the two separators.
+    FileMenu->addSeparator();
+    MRUList = m_settingsFiles->RecentMenu();
+    FileMenu->addMenu(MRUList);
+    FileMenu->addSeparator();
     FileMenuExitItem =
         AddMenuItem(FileMenu, tr("E&xit"), "FileMenuExitItem", QStringLiteral("Exit Quillmere."));
+    FileMenuExitItem->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     OptionsMenu = menuBar()->addMenu(tr("&Options"));
     OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
@@ -78,10 +97,26 @@ void TfrmMain::BuildMenus() {
     DisableSSItem->setCheckable(true);
     DisableSSItem->setChecked(true);
 
-    // An empty menu stays out of the menu bar; it shows with its first item.
     HelpMenu = menuBar()->addMenu(tr("&Help"));
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
-    HelpMenu->menuAction()->setVisible(false);
+    HelpMenuAboutItem =
+        AddMenuItem(HelpMenu, tr("&About Quillmere..."), "HelpMenuAboutItem",
+                    QStringLiteral("Some general information about this software."));
+    HelpMenuAboutItem->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    HelpMenu->addSeparator();
+    // The status line shows the address underlined, as a link.
+    const QString forum = QString::fromLatin1(kForumAddress);
+    const QString webSite = QString::fromLatin1(kWebSiteAddress);
+    Forums1 = AddMenuItem(HelpMenu, tr("&Forums"), "Forums1",
+                          QStringLiteral("Visit the Quillmere forums at <U>%1</U><FONT "
+                                         "COLOR=\"#0000FF\"> for news and updates.")
+                              .arg(forum));
+    Forums1->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+    Website1 = AddMenuItem(
+        HelpMenu, tr("&Website"), "Website1",
+        QStringLiteral("Visit the Quillmere website at <U>%1</U><FONT COLOR=\"#0000FF\">.")
+            .arg(webSite));
+    Website1->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
 }
 
 void TfrmMain::BuildOptionsView() {
