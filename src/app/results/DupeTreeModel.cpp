@@ -61,10 +61,11 @@ bool DupeTreeModel::SwapIn(ResultTree& fresh, bool filled) {
     return true;
 }
 
-bool DupeTreeModel::PopulateResultsTree(const engine::DuplicateList& list) {
+bool DupeTreeModel::PopulateResultsTree(const engine::DuplicateList& list, engine::Method method) {
     ResultTree fresh;
     fresh.SetBandToggle(m_tree.BandToggle());
-    return SwapIn(fresh, results::PopulateResultsTree(fresh, list, Host(), m_blocked, m_locale));
+    return SwapIn(fresh,
+                  results::PopulateResultsTree(fresh, list, method, Host(), m_blocked, m_locale));
 }
 
 bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
@@ -99,33 +100,54 @@ QModelIndex DupeTreeModel::IndexOf(NodeId node, int column) const {
 }
 
 void DupeTreeModel::MarkAll() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::MarkAll(tree, m_blocked, Host(), m_locale); });
 }
 
 void DupeTreeModel::UnMarkAll() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::UnMarkAll(tree, Host(), m_locale); });
 }
 
 void DupeTreeModel::MarkAllInDir(NodeId selected) {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords(
         [&](ResultTree& tree) { results::MarkAllInDir(tree, selected, Host(), m_locale); });
 }
 
 void DupeTreeModel::UnMarkAllInDir(NodeId selected) {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords(
         [&](ResultTree& tree) { results::UnMarkAllInDir(tree, selected, Host(), m_locale); });
 }
 
 void DupeTreeModel::MarkDoubleExtension() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::MarkDoubleExtension(tree, Host(), m_locale); });
 }
 
 void DupeTreeModel::CheckBlockedFiles() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::CheckBlockedFiles(tree, m_blocked, Host()); });
 }
 
 results::MarkedStatistics DupeTreeModel::DupeTVChecked() {
     results::MarkedStatistics stats;
+    if (m_marksLocked) {
+        return stats;
+    }
     ModifyRecords(
         [&](ResultTree& tree) { stats = results::DupeTVChecked(tree, Host(), m_locale); });
     return stats;
@@ -133,6 +155,9 @@ results::MarkedStatistics DupeTreeModel::DupeTVChecked() {
 
 bool DupeTreeModel::SetCheckedByUser(NodeId node, bool checked) {
     bool changed = false;
+    if (m_marksLocked) {
+        return changed;
+    }
     ModifyRecords([&](ResultTree& tree) {
         changed = results::SetCheckedByUser(tree, node, checked, Host(), m_locale);
     });
@@ -393,7 +418,7 @@ Qt::ItemFlags DupeTreeModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_tree.IsFileRow(node) && index.column() == 0) {
+    if (m_tree.IsFileRow(node) && index.column() == 0 && !m_marksLocked) {
         result |= Qt::ItemIsUserCheckable;
     }
     if (m_tree.At(node).childCount == 0) {
