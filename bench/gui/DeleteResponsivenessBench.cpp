@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "Gaps.h"
 #include "app/mainform/MainForm.h"
 #include "app/results/DupeTreeModel.h"
 #include "app/widgets/MarkupStatusBar.h"
@@ -56,21 +57,8 @@ void MakeTree(const fs::path& files, int sets) {
     }
 }
 
-struct Gaps {
-    double maxMs = 0;
-    double p99Ms = 0;
-};
-
-Gaps Summarise(std::vector<double> gaps) {
-    Gaps result;
-    if (gaps.empty()) {
-        return result;
-    }
-    std::sort(gaps.begin(), gaps.end());
-    result.maxMs = gaps.back();
-    result.p99Ms = gaps[std::min(gaps.size() - 1, gaps.size() * 99 / 100)];
-    return result;
-}
+using qm::bench::Gaps;
+using qm::bench::Summarise;
 
 }  // namespace
 
@@ -145,7 +133,7 @@ int main(int argc, char** argv) {
         }
         const Gaps summary = Summarise(gaps);
         std::printf("%-6d %10.1f %10.1f %10.1f %8zu %10d  %s (%zu rows Removed)\n", run,
-                    static_cast<double>(end) / 1e6, summary.maxMs, summary.p99Ms, gaps.size(),
+                    static_cast<double>(end) / 1e6, summary.maxMs, summary.p99Ms, summary.ticks,
                     progressMoves, window.SB->PlainText().toUtf8().constData(), removed);
         std::fflush(stdout);
         if (removed != static_cast<std::size_t>(sets)) {

@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+#include "app/dialogs/DialogKeys.h"
 #include "app/widgets/Controls.h"
 #include "app/widgets/FolderTreeView.h"
 #include "app/widgets/QtText.h"
@@ -177,18 +178,9 @@ void TfrmSelectDir::OKBtnClick() {
 }
 
 void TfrmSelectDir::keyPressEvent(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (event->key() == Qt::Key_Escape) {
-        if (mods == Qt::NoModifier) {
-            reject();
-        }
-        return;  // Esc with Shift, Ctrl or Alt does nothing
+    if (!HandleDialogKey(*this, *OKBtn, *event)) {
+        QDialog::keyPressEvent(event);
     }
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !OKBtn->isEnabled()) {
-        return;  // Enter confirms only while OK is enabled
-    }
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace qm::app

@@ -51,11 +51,12 @@ void DupeTreeModel::SetBlockedRule(results::BlockedFolderRule rule) {
 }
 
 bool DupeTreeModel::SwapIn(ResultTree& fresh, bool filled) {
-    if (!filled) {
+    if (!filled || m_marksLocked) {
         return false;
     }
     beginResetModel();
     m_tree = std::move(fresh);
+    m_outcomeNotes.clear();
     endResetModel();
     emit Filled();
     return true;
@@ -77,11 +78,12 @@ bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
 }
 
 void DupeTreeModel::Clear() {
-    if (m_tree.Empty()) {
+    if (m_tree.Empty() || m_marksLocked) {
         return;
     }
     beginResetModel();
     m_tree.Clear();
+    m_outcomeNotes.clear();
     endResetModel();
 }
 
@@ -97,6 +99,10 @@ QModelIndex DupeTreeModel::IndexOf(NodeId node, int column) const {
         return {};
     }
     return createIndex(static_cast<int>(m_tree.At(node).row), column, static_cast<quintptr>(node));
+}
+
+void DupeTreeModel::SetOutcomeNote(NodeId node, std::string note) {
+    m_outcomeNotes[node] = std::move(note);
 }
 
 void DupeTreeModel::MarkAll() {
@@ -347,6 +353,11 @@ QVariant DupeTreeModel::data(const QModelIndex& index, int role) const {
             }
             QString hint = Utf8Text(results::DupeTVGetHint(node, m_locale));
             hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            const auto note = m_outcomeNotes.find(id);
+            if (note != m_outcomeNotes.end() && (entry.Status == results::EntryStatus::Removed ||
+                                                 entry.Status == results::EntryStatus::Failed)) {
+                hint += QLatin1Char('\n') + PathText(note->second);
+            }
             return hint;
         }
         case Qt::CheckStateRole:

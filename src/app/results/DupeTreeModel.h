@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/FileRecords.h"
@@ -66,10 +67,14 @@ public:
     QModelIndex IndexOf(NodeId node, int column = 0) const;
 
     // While files are being deleted or moved, no check box and no marking command may change the
-    // tree: a box checked behind the walk would be acted on without the questions. Locked, they
-    // change nothing.
+    // tree: a box checked behind the walk would be acted on without the questions. Nor may a fill
+    // or Clear replace the rows the walk is going over. Locked, they all change nothing.
     void SetMarksLocked(bool locked) { m_marksLocked = locked; }
     bool MarksLocked() const { return m_marksLocked; }
+
+    // What a delete or move made of a row, for its hint while the row is Removed or Failed: where
+    // the file went, or why it was left alone. Forgotten when the tree is filled again.
+    void SetOutcomeNote(NodeId node, std::string note);
 
     // The marking commands of the toolbar and the context menu, and the check-state refresh.
     void MarkAll();
@@ -131,6 +136,7 @@ private:
     results::TreeColors m_colors;
     results::ResultTree m_tree;
     bool m_marksLocked = false;
+    std::unordered_map<NodeId, std::string> m_outcomeNotes;
 };
 
 }  // namespace qm::app

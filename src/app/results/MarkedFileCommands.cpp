@@ -1,6 +1,7 @@
 #include "app/results/MarkedFileCommands.h"
 
 #include <exception>
+#include <string>
 
 #include "app/results/DupeTreeModel.h"
 #include "platform/FileOperations.h"
@@ -28,6 +29,16 @@ void MarkedFileCommands::Run(Command&& command) {
 
     results::MarkedActionOptions options;
     options.stopRequested = [this] { return m_stopRequested; };
+    // The row's hint tells where the file went, or why it stayed.
+    options.onRow = [this](const results::RowOutcome& row) {
+        if (row.ok && !row.newPath.empty()) {
+            m_model.SetOutcomeNote(row.node, "Now at: " + row.newPath);
+        } else if (!row.ok) {
+            m_model.SetOutcomeNote(row.node, row.reason.empty()
+                                                 ? std::string("Left as it was.")
+                                                 : "Left as it was: " + row.reason + ".");
+        }
+    };
     // Rows already acted on are repainted even when a later one throws; the error then goes on to
     // the general error display, with the window unlocked.
     std::exception_ptr failure;

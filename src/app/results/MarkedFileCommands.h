@@ -21,8 +21,9 @@ class DupeTreeModel;
 
 // The two commands of the results toolbar that act on the marked files: send them to the trash,
 // or move them to a folder the user picks. Questions go to the prompter, progress and status
-// texts to the model's host; each row of the tree records its outcome (Removed or Failed) and
-// the rows whose state changed are repainted afterwards.
+// texts to the model's host; each row of the tree records its outcome (Removed or Failed), its
+// hint tells where the file went or why it stayed, and the rows whose state changed are repainted
+// afterwards.
 //
 // While a command runs, the model's marks are locked, and Running() tells the window to lock the
 // commands that would change the tree; the host's yields keep the window answering meanwhile.

@@ -373,9 +373,9 @@ void MainFormMarkedFilesTest::RemovedRowsArePaintedAndLocked() {
         QVERIFY(!keptCell.data(Qt::FontRole).value<QFont>().strikeOut());
         QVERIFY(keptCell.data(Qt::ForegroundRole).value<QBrush>().color() != QColor(255, 0, 0));
     }
-    QVERIFY(removed.data(Qt::ToolTipRole)
-                .toString()
-                .endsWith(QStringLiteral("Status: File deleted successfully.")));
+    const QStringList hint = removed.data(Qt::ToolTipRole).toString().split(QLatin1Char('\n'));
+    QCOMPARE(hint.value(hint.size() - 2), QStringLiteral("Status: File deleted successfully."));
+    QVERIFY2(hint.last().startsWith(QStringLiteral("Now at: ")), qPrintable(hint.last()));
 
     // The box of a removed row can no longer be changed; the status line says why.
     SpaceOnRow(QStringLiteral("c/one.txt"));
@@ -447,14 +447,25 @@ void MainFormMarkedFilesTest::FailedRows() {
         QVERIFY(Row(row).checked);
         const QModelIndex index = w->DupeModel()->IndexOf(Node(row), 1);
         QVERIFY(!index.data(Qt::FontRole).value<QFont>().strikeOut());
-        QVERIFY(index.data(Qt::ToolTipRole)
-                    .toString()
-                    .endsWith(QStringLiteral("Status: Unable to delete (file might be in use).")));
+        // The hint says why the file stayed.
+        const QStringList hint = index.data(Qt::ToolTipRole).toString().split(QLatin1Char('\n'));
+        QCOMPARE(hint.value(hint.size() - 2),
+                 QStringLiteral("Status: Unable to delete (file might be in use)."));
+        QVERIFY2(
+            hint.last().startsWith(QStringLiteral("Left as it was: ")) && hint.last().size() > 20,
+            qPrintable(hint.last()));
     }
     for (const QString& row : kMarkedByMarkAll) {
         if (!failed.contains(row)) {
             QCOMPARE(Row(row).entry.Status, EntryStatus::Removed);
             QVERIFY(!fs::exists(FilePath(row)));
+            // The hint says where in the trash the file is now.
+            const QString hint =
+                w->DupeModel()->IndexOf(Node(row), 1).data(Qt::ToolTipRole).toString();
+            const QString now = hint.section(QStringLiteral("\nNow at: "), 1);
+            QVERIFY2(now.startsWith(QString::fromStdString(TrashFiles() + "/")), qPrintable(hint));
+            QCOMPARE(ReadAll(qm::app::PathBytes(now)),
+                     std::string(row.endsWith(QStringLiteral(".jpg")) ? "JPEG!!" : "AAAA"));
         }
     }
     w->MarkedFiles().SetFileOperations(nullptr);
@@ -487,15 +498,21 @@ void MainFormMarkedFilesTest::FailedRowsComeBackMarked() {
 void MainFormMarkedFilesTest::Move_data() {
     QTest::addColumn<bool>("preserve");
     QTest::addColumn<bool>("yes");
-    QTest::newRow("flat") << false << true;
-    QTest::newRow("preserve paths") << true << true;
-    QTest::newRow("No") << true << false;
+    QTest::addColumn<bool>("changeC");  // c/one.txt rewritten after the search
+    QTest::newRow("flat") << false << true << false;
+    QTest::newRow("preserve paths") << true << true << false;
+    QTest::newRow("No") << true << false << false;
+    QTest::newRow("one file changed") << false << true << true;
 }
 
 void MainFormMarkedFilesTest::Move() {
     QFETCH(bool, preserve);
     QFETCH(bool, yes);
+    QFETCH(bool, changeC);
     SearchAndMarkAll();
+    if (changeC) {
+        qm::test::Rewrite(FilePath(QStringLiteral("c/one.txt")), "ZZZZ");
+    }
     const QString statusBefore = w->StatusText();
     // The folder as a tree node gives it, with a final separator: shown without it.
     const std::string chosen = tree->Path("dest/");
@@ -524,6 +541,15 @@ void MainFormMarkedFilesTest::Move() {
     QCOMPARE(walkTexts.value(0), QStringLiteral("<BLINK>Moving files</BLINK> to ") + d +
                                      QStringLiteral(", please wait..."));
     QVERIFY(progressShown);
+    if (changeC) {
+        QCOMPARE(w->StatusText(), QStringLiteral("2 file(s) moved to \"") + d +
+                                      QStringLiteral("\". Unable to move 1 file(s)."));
+        QCOMPARE(RowsWith(EntryStatus::Removed), (QStringList{"b/two.jpg", "b/one.txt"}));
+        QCOMPARE(RowsWith(EntryStatus::Failed), QStringList{"c/one.txt"});
+        QCOMPARE(ReadAll(FilePath(QStringLiteral("c/one.txt"))), std::string("ZZZZ"));
+        QCOMPARE(qm::test::NamesIn(chosen), (std::vector<std::string>{"one.txt", "two.jpg"}));
+        return;
+    }
     QCOMPARE(w->StatusText(), QStringLiteral("3 file(s) moved to \"") + d + QStringLiteral("\"."));
     QCOMPARE(RowsWith(EntryStatus::Removed), kMarkedByMarkAll);
     for (const QString& file : kMarkedByMarkAll) {
@@ -540,6 +566,13 @@ void MainFormMarkedFilesTest::Move() {
         QCOMPARE(qm::test::NamesIn(chosen),
                  (std::vector<std::string>{"one (2).txt", "one.txt", "two.jpg"}));
         QCOMPARE(Row(QStringLiteral("c/one.txt")).entry.FileName, std::string("one.txt"));
+        // Its hint tells the name it got.
+        const QString hint = w->DupeModel()
+                                 ->IndexOf(Node(QStringLiteral("c/one.txt")), 1)
+                                 .data(Qt::ToolTipRole)
+                                 .toString();
+        QVERIFY2(hint.endsWith(QStringLiteral("\nNow at: ") + d + QStringLiteral("/one (2).txt")),
+                 qPrintable(hint));
     }
 }
 
@@ -620,6 +653,7 @@ void MainFormMarkedFilesTest::LockedWhileTheFilesGo() {
     QStringList usable;
     bool boxRefused = false;
     bool markingRefused = false;
+    bool rowsKept = false;
     QTimer tick;
     tick.setInterval(0);
     connect(&tick, &QTimer::timeout, this, [&] { answered = true; });
@@ -653,6 +687,9 @@ void MainFormMarkedFilesTest::LockedWhileTheFilesGo() {
         w->DupeModel()->MarkAllInDir(Node(QStringLiteral("a/one.txt")));
         w->DupeModel()->MarkDoubleExtension();
         markingRefused = !Row(QStringLiteral("a/one.txt")).checked;
+        // Nothing may take away the rows the walk is going over.
+        w->DupeModel()->Clear();
+        rowsKept = w->DupeModel()->Tree().FileRowCount() == 5;
     });
 
     QTest::keyClick(w->DeleteMarkedBtn, Qt::Key_Space);
@@ -663,6 +700,7 @@ void MainFormMarkedFilesTest::LockedWhileTheFilesGo() {
     QCOMPARE(usable, QStringList());
     QVERIFY(boxRefused);
     QVERIFY(markingRefused);
+    QVERIFY(rowsKept);
     QCOMPARE(prompter->questions, std::vector<std::string>{kConfirmDelete});
     QCOMPARE(RowsWith(EntryStatus::Removed), kMarkedByMarkAll);
     QCOMPARE(ReadAll(FilePath(QStringLiteral("a/one.txt"))), std::string("AAAA"));
