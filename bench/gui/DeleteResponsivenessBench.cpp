@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
