@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/dialogs/DialogKeys.h"
+#include "app/widgets/DialogKeys.h"
 
 namespace qm::app {
 

@@ -11,8 +11,8 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-#include "app/dialogs/DialogKeys.h"
 #include "app/widgets/Controls.h"
+#include "app/widgets/DialogKeys.h"
 #include "app/widgets/FolderTreeView.h"
 #include "app/widgets/QtText.h"
 

@@ -1,4 +1,4 @@
-#include "app/dialogs/DialogKeys.h"
+#include "app/widgets/DialogKeys.h"
 
 #include <QDialog>
 #include <QKeyEvent>
