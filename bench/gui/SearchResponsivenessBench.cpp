@@ -21,9 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "app/results/DupeTreeModel.h"
+#include "Gaps.h"
 #include "app/mainform/MainForm.h"
 #include "app/mainform/WindowHost.h"
+#include "app/results/DupeTreeModel.h"
 #include "foundation/Globals.h"
 #include "foundation/Prompter.h"
 
@@ -38,23 +39,8 @@ public:
     std::string last;
 };
 
-struct Gaps {
-    double maxMs = 0;
-    double p99Ms = 0;
-    std::size_t ticks = 0;
-};
-
-Gaps Summarise(std::vector<double> gaps) {
-    Gaps result;
-    result.ticks = gaps.size();
-    if (gaps.empty()) {
-        return result;
-    }
-    std::sort(gaps.begin(), gaps.end());
-    result.maxMs = gaps.back();
-    result.p99Ms = gaps[std::min(gaps.size() - 1, gaps.size() * 99 / 100)];
-    return result;
-}
+using qm::bench::Gaps;
+using qm::bench::Summarise;
 
 void Click(QWidget* button) {
     const QPointF centre(button->width() / 2.0, button->height() / 2.0);
@@ -153,8 +139,7 @@ int main(int argc, char** argv) {
         abortStage = stage;
         stageSeenAt = -1;
         clickedAt = -1;
-        window.SearchHost().SetMinYieldInterval(
-            qm::app::WindowHost::kDefaultMinYieldIntervalMs);
+        window.SearchHost().SetMinYieldInterval(qm::app::WindowHost::kDefaultMinYieldIntervalMs);
         clock.start();
         ticker.start();
         window.SearchBtnClick();

@@ -296,7 +296,8 @@ MarkedActionCounts MoveMarkedFiles(ResultTree& tree, const std::string& destinat
 }
 
 bool DeleteMarkedCommand(ResultTree& tree, foundation::Prompter& prompter,
-                         platform::FileOperations& operations, ResultsHost& host) {
+                         platform::FileOperations& operations, ResultsHost& host,
+                         const MarkedActionOptions& options) {
     if (!prompter.Ask(kConfirmDeleteQuestion)) {
         return false;
     }
@@ -304,18 +305,18 @@ bool DeleteMarkedCommand(ResultTree& tree, foundation::Prompter& prompter,
     if (losing > 0 && !prompter.Ask(LoseEveryCopyQuestion(losing))) {
         return false;
     }
-    DeleteMarkedFiles(tree, operations, host);
+    DeleteMarkedFiles(tree, operations, host, options);
     return true;
 }
 
 bool MoveMarkedCommand(ResultTree& tree, const std::string& selectedFolder, bool preservePaths,
                        foundation::Prompter& prompter, platform::FileOperations& operations,
-                       ResultsHost& host) {
+                       ResultsHost& host, const MarkedActionOptions& options) {
     const std::string destination = MoveDestination(selectedFolder);
     if (!prompter.Ask(ConfirmMoveQuestion(destination))) {
         return false;
     }
-    MoveMarkedFiles(tree, destination, preservePaths, operations, host);
+    MoveMarkedFiles(tree, destination, preservePaths, operations, host, options);
     return true;
 }
 

@@ -48,10 +48,11 @@ struct MarkedActionOptions {
 
 // Asks kConfirmDeleteQuestion, then, when the marked files hold every remaining copy of some sets,
 // LoseEveryCopyQuestion with their number; anything but Yes to either changes nothing (and shows
-// nothing). Then DeleteMarkedFiles. Returns true when the files were acted on (the tree's rows
-// need repainting).
+// nothing). Then DeleteMarkedFiles with options. Returns true when the files were acted on (the
+// tree's rows need repainting).
 bool DeleteMarkedCommand(ResultTree& tree, foundation::Prompter& prompter,
-                         platform::FileOperations& operations, ResultsHost& host);
+                         platform::FileOperations& operations, ResultsHost& host,
+                         const MarkedActionOptions& options = {});
 
 // After the destination dialog closed with OK on selectedFolder: asks ConfirmMoveQuestion with
 // MoveDestination(selectedFolder); anything but Yes changes nothing. Then MoveMarkedFiles. Moved
@@ -59,7 +60,7 @@ bool DeleteMarkedCommand(ResultTree& tree, foundation::Prompter& prompter,
 // true when the files were acted on.
 bool MoveMarkedCommand(ResultTree& tree, const std::string& selectedFolder, bool preservePaths,
                        foundation::Prompter& prompter, platform::FileOperations& operations,
-                       ResultsHost& host);
+                       ResultsHost& host, const MarkedActionOptions& options = {});
 
 // ---- The walks ---------------------------------------------------------------------------------
 

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/widgets/DialogKeys.h"
+
 namespace qm::app {
 
 TfrmFilter::TfrmFilter(QWidget* parent)
@@ -79,18 +81,9 @@ void TfrmFilter::showEvent(QShowEvent* event) {
 }
 
 void TfrmFilter::keyPressEvent(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (event->key() == Qt::Key_Escape) {
-        if (mods == Qt::NoModifier) {
-            reject();
-        }
-        return;  // Esc with Shift, Ctrl or Alt does nothing
+    if (!HandleDialogKey(*this, *OkBtn, *event)) {
+        QDialog::keyPressEvent(event);
     }
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !OkBtn->isEnabled()) {
-        return;  // Enter confirms only while OK is enabled
-    }
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace qm::app

@@ -17,6 +17,7 @@
 #include "app/mainform/SearchSummaryPanel.h"
 #include "app/mainform/WindowHost.h"
 #include "app/results/DupeTreeModel.h"
+#include "app/results/MarkedFileCommands.h"
 #include "app/widgets/AppFont.h"
 #include "app/widgets/CheckableFolderModel.h"
 #include "app/widgets/Controls.h"
@@ -81,6 +82,7 @@ TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidge
     ConnectResults();
     ConnectFile();
     ConnectHelp();
+    ConnectMarkedFiles();
     FormCreate();
     resize(800, 634);
 }
@@ -194,6 +196,14 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     if (m_searchRunning) {
         // The search still runs below this event on the call stack and uses the window's
         // controls and lists; the window closes as soon as it has wound down.
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    if (m_markedFiles->Running()) {
+        // Files are being deleted or moved below this event: that stops after the file at hand,
+        // and the window closes then.
+        m_markedFiles->RequestStop();
         m_closePending = true;
         event->ignore();
         return;

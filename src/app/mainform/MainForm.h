@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,7 @@ class DupeTreeView;
 class FileDialogs;
 class FilterEditor;
 class FolderPicker;
+class MarkedFileCommands;
 class MarkupStatusBar;
 class PathListBox;
 class SearchSummaryPanel;
@@ -182,6 +184,10 @@ public:
     // ---- Results view (MainFormResults.cpp) ------------------------------------------------
     DupeTreeModel* DupeModel() const { return m_dupeModel; }
 
+    // ---- Deleting and moving marked files (MainFormMarkedFiles.cpp) ------------------------
+    // The delete and move commands; tests give them their file operations and destination.
+    MarkedFileCommands& MarkedFiles() const { return *m_markedFiles; }
+
     // ---- Layout (MainForm.cpp) -------------------------------------------------------------
     void FormResize();
     void OptionsSplitterMoved();
@@ -266,9 +272,9 @@ public:
     QToolButton* ColorSettingsBtn;
     QToolButton* GridToggleBtn;
     QToolButton* HideOptionsBtn;
-    // Made and kept to their enabling rules, but not shown while no command acts on them.
     QToolButton* DeleteMarkedBtn;
     QToolButton* MoveToFolderBtn;
+    // Made and kept to their enabling rules, but not shown while no command acts on them.
     QToolButton* OpenTargetBtn;
     QToolButton* ExploreTargetBtn;
     QToolButton* ExecuteBtn;
@@ -286,6 +292,8 @@ public slots:
     void ViewSearchResultsBtnClick();
     void MarkAllBtnClick();
     void UnMarkAllBtnClick();
+    void DeleteMarkedBtnClick();
+    void MoveToFolderBtnClick();
 
     void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
     void RemoveDirBtnClick();
@@ -350,6 +358,7 @@ private:
     void ConnectResults();
     void ConnectFile();
     void ConnectHelp();
+    void ConnectMarkedFiles();
 
     // MainForm.cpp
     void FormCreate();
@@ -378,6 +387,10 @@ private:
     void ShowResultsView();
     results::BlockedFolderRule CurrentBlockedRule() const;
 
+    // MainFormMarkedFiles.cpp
+    void LockForMarkedFiles(bool locked);
+    void CloseIfPending();
+
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
 
@@ -396,6 +409,8 @@ private:
     WindowHost* m_host = nullptr;
     DupeTreeModel* m_dupeModel = nullptr;
     DupeTreeMenus* m_dupeMenus = nullptr;
+    MarkedFileCommands* m_markedFiles = nullptr;
+    QPointer<QWidget> m_focusBeforeMarkedFiles;
     platform::FileSystem* m_searchFileSystem = nullptr;
     std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
     bool m_searchRunning = false;

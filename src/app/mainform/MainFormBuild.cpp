@@ -424,9 +424,12 @@ void TfrmMain::BuildResultsView() {
                                      "all the files."));
     UnMarkAllBtn =
         tool(tr("Unmark All"), "UnMarkAllBtn", tr("Clear the marks of every file in the tree."));
-    DeleteMarkedBtn = tool(tr("Delete Marked"), "DeleteMarkedBtn", tr("Delete the marked files."));
-    MoveToFolderBtn =
-        tool(tr("Move Marked"), "MoveToFolderBtn", tr("Move the marked files to a folder."));
+    DeleteMarkedBtn = tool(tr("Delete Marked"), "DeleteMarkedBtn",
+                           QStringLiteral("Move the marked file(s) to the Recycle Bin."));
+    MoveToFolderBtn = tool(tr("Move Marked"), "MoveToFolderBtn",
+                           QStringLiteral("Move marked files to a folder.  Clicking this button "
+                                          "will present an option to select which drive/folder "
+                                          "the marked files will be moved to."));
     ColorSettingsBtn =
         tool(tr("Colors"), "ColorSettingsBtn", tr("Colour settings of the results tree."));
     GridToggleBtn =
@@ -447,8 +450,7 @@ void TfrmMain::BuildResultsView() {
         button->setEnabled(false);
     }
     // No command acts on these: hidden, they keep their enabling rules.
-    for (QToolButton* button : {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn,
-                                ExecuteBtn, PreviewImageCB}) {
+    for (QToolButton* button : {OpenTargetBtn, ExploreTargetBtn, ExecuteBtn, PreviewImageCB}) {
         button->hide();
     }
     layout->addWidget(TreeOptionsPanel);

@@ -222,7 +222,7 @@ TfrmMain::RunOutcome TfrmMain::RunSearchAndFill() {
             outcome.kind = RunOutcome::Kind::DuplicatesFound;
             if (!AbortRequested) {
                 m_dupeModel->SetBlockedRule(CurrentBlockedRule());
-                m_dupeModel->PopulateResultsTree(result.duplicates);
+                m_dupeModel->PopulateResultsTree(result.duplicates, result.method);
             }
         }
     } catch (const std::exception& failure) {

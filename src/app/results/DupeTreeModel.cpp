@@ -51,20 +51,22 @@ void DupeTreeModel::SetBlockedRule(results::BlockedFolderRule rule) {
 }
 
 bool DupeTreeModel::SwapIn(ResultTree& fresh, bool filled) {
-    if (!filled) {
+    if (!filled || m_marksLocked) {
         return false;
     }
     beginResetModel();
     m_tree = std::move(fresh);
+    m_outcomeNotes.clear();
     endResetModel();
     emit Filled();
     return true;
 }
 
-bool DupeTreeModel::PopulateResultsTree(const engine::DuplicateList& list) {
+bool DupeTreeModel::PopulateResultsTree(const engine::DuplicateList& list, engine::Method method) {
     ResultTree fresh;
     fresh.SetBandToggle(m_tree.BandToggle());
-    return SwapIn(fresh, results::PopulateResultsTree(fresh, list, Host(), m_blocked, m_locale));
+    return SwapIn(fresh,
+                  results::PopulateResultsTree(fresh, list, method, Host(), m_blocked, m_locale));
 }
 
 bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
@@ -76,11 +78,12 @@ bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
 }
 
 void DupeTreeModel::Clear() {
-    if (m_tree.Empty()) {
+    if (m_tree.Empty() || m_marksLocked) {
         return;
     }
     beginResetModel();
     m_tree.Clear();
+    m_outcomeNotes.clear();
     endResetModel();
 }
 
@@ -98,34 +101,59 @@ QModelIndex DupeTreeModel::IndexOf(NodeId node, int column) const {
     return createIndex(static_cast<int>(m_tree.At(node).row), column, static_cast<quintptr>(node));
 }
 
+void DupeTreeModel::SetOutcomeNote(NodeId node, std::string note) {
+    m_outcomeNotes[node] = std::move(note);
+}
+
 void DupeTreeModel::MarkAll() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::MarkAll(tree, m_blocked, Host(), m_locale); });
 }
 
 void DupeTreeModel::UnMarkAll() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::UnMarkAll(tree, Host(), m_locale); });
 }
 
 void DupeTreeModel::MarkAllInDir(NodeId selected) {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords(
         [&](ResultTree& tree) { results::MarkAllInDir(tree, selected, Host(), m_locale); });
 }
 
 void DupeTreeModel::UnMarkAllInDir(NodeId selected) {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords(
         [&](ResultTree& tree) { results::UnMarkAllInDir(tree, selected, Host(), m_locale); });
 }
 
 void DupeTreeModel::MarkDoubleExtension() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::MarkDoubleExtension(tree, Host(), m_locale); });
 }
 
 void DupeTreeModel::CheckBlockedFiles() {
+    if (m_marksLocked) {
+        return;
+    }
     ModifyRecords([&](ResultTree& tree) { results::CheckBlockedFiles(tree, m_blocked, Host()); });
 }
 
 results::MarkedStatistics DupeTreeModel::DupeTVChecked() {
     results::MarkedStatistics stats;
+    if (m_marksLocked) {
+        return stats;
+    }
     ModifyRecords(
         [&](ResultTree& tree) { stats = results::DupeTVChecked(tree, Host(), m_locale); });
     return stats;
@@ -133,6 +161,9 @@ results::MarkedStatistics DupeTreeModel::DupeTVChecked() {
 
 bool DupeTreeModel::SetCheckedByUser(NodeId node, bool checked) {
     bool changed = false;
+    if (m_marksLocked) {
+        return changed;
+    }
     ModifyRecords([&](ResultTree& tree) {
         changed = results::SetCheckedByUser(tree, node, checked, Host(), m_locale);
     });
@@ -322,6 +353,11 @@ QVariant DupeTreeModel::data(const QModelIndex& index, int role) const {
             }
             QString hint = Utf8Text(results::DupeTVGetHint(node, m_locale));
             hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            const auto note = m_outcomeNotes.find(id);
+            if (note != m_outcomeNotes.end() && (entry.Status == results::EntryStatus::Removed ||
+                                                 entry.Status == results::EntryStatus::Failed)) {
+                hint += QLatin1Char('\n') + PathText(note->second);
+            }
             return hint;
         }
         case Qt::CheckStateRole:
@@ -393,7 +429,7 @@ Qt::ItemFlags DupeTreeModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_tree.IsFileRow(node) && index.column() == 0) {
+    if (m_tree.IsFileRow(node) && index.column() == 0 && !m_marksLocked) {
         result |= Qt::ItemIsUserCheckable;
     }
     if (m_tree.At(node).childCount == 0) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/FileRecords.h"
@@ -53,8 +54,9 @@ public:
 
     // Fills the tree (see results::PopulateResultsTree); the old content stays visible until the
     // new one replaces it in one reset. False, and nothing changed, for an empty list or when
-    // the host asks for an abort.
-    bool PopulateResultsTree(const engine::DuplicateList& list);
+    // the host asks for an abort. A search's list comes with its method, so that the rows know
+    // whether their sets were found by content (a copy is then removed only while another stays).
+    bool PopulateResultsTree(const engine::DuplicateList& list, engine::Method method);
     bool PopulateResultsTree(const std::vector<std::string>& lines,
                              const engine::FieldNumbers& fields);
     // Empties the tree (a search starts); the band toggle survives.
@@ -63,6 +65,16 @@ public:
     const results::ResultTree& Tree() const { return m_tree; }
     NodeId NodeOf(const QModelIndex& index) const;  // kNoNode for an invalid index
     QModelIndex IndexOf(NodeId node, int column = 0) const;
+
+    // While files are being deleted or moved, no check box and no marking command may change the
+    // tree: a box checked behind the walk would be acted on without the questions. Nor may a fill
+    // or Clear replace the rows the walk is going over. Locked, they all change nothing.
+    void SetMarksLocked(bool locked) { m_marksLocked = locked; }
+    bool MarksLocked() const { return m_marksLocked; }
+
+    // What a delete or move made of a row, for its hint while the row is Removed or Failed: where
+    // the file went, or why it was left alone. Forgotten when the tree is filled again.
+    void SetOutcomeNote(NodeId node, std::string note);
 
     // The marking commands of the toolbar and the context menu, and the check-state refresh.
     void MarkAll();
@@ -123,6 +135,8 @@ private:
     results::BlockedFolderRule m_blocked;
     results::TreeColors m_colors;
     results::ResultTree m_tree;
+    bool m_marksLocked = false;
+    std::unordered_map<NodeId, std::string> m_outcomeNotes;
 };
 
 }  // namespace qm::app
