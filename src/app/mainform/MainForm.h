@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QModelIndex>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ namespace qm::foundation {
 class Prompter;
 }
 
+namespace qm::storage {
+enum class ExportFormat : std::uint8_t;
+}
+
 namespace qm::platform {
 class FileSystem;
 class ScreenSaverGuard;
@@ -45,10 +50,13 @@ class CheckableFolderModel;
 class DupeTreeMenus;
 class DupeTreeModel;
 class DupeTreeView;
+class FileChooser;
 class FilterEditor;
 class FolderPicker;
 class MarkupStatusBar;
 class PathListBox;
+class ResultExporter;
+class ResultsFileCommands;
 class SearchSummaryPanel;
 class WindowHost;
 
@@ -158,6 +166,14 @@ public:
     // ---- Results view (MainFormResults.cpp) ------------------------------------------------
     DupeTreeModel* DupeModel() const { return m_dupeModel; }
 
+    // ---- Results files and export (MainFormResultsFile.cpp, MainFormExport.cpp) -------------
+    // The file dialogs of saving, loading and exporting; null (the default) means Qt's. Not owned.
+    void SetFileChooser(FileChooser* chooser);
+    // Where those dialogs start; by default the folder of the settings file.
+    void SetFileDialogFolder(const std::string& folder);
+    ResultsFileCommands& ResultsFiles() const { return *m_resultsFiles; }
+    ResultExporter& Exporter() const { return *m_exporter; }
+
     // ---- Layout (MainForm.cpp) -------------------------------------------------------------
     void FormResize();
     void OptionsSplitterMoved();
@@ -167,6 +183,7 @@ public:
     QMenu* FileMenu;
     QMenu* OptionsMenu;
     QMenu* HelpMenu;
+    QAction* LoadPreviousSearchResults1;
     QAction* FileMenuExitItem;
     QAction* DisableSSItem;
 
@@ -229,10 +246,12 @@ public:
 
     // The results view: toolbar, statistics label, tree.
     QWidget* TreeOptionsPanel;
+    QToolButton* SaveResultsBtn;
     QToolButton* ExpandNodesBtn;
     QToolButton* CollapseNodesBtn;
     QToolButton* MarkAllBtn;
     QToolButton* UnMarkAllBtn;
+    QToolButton* ExportBtn;
     QToolButton* ColorSettingsBtn;
     QToolButton* GridToggleBtn;
     QToolButton* HideOptionsBtn;
@@ -245,6 +264,11 @@ public:
     QToolButton* PreviewImageCB;
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
+    QMenu* ExportMenu;
+    QAction* ExportMenuCSVItem;
+    QAction* ExportMenuHTMLItem;
+    QAction* ExportMenuRTFItem;
+    QAction* ExportMenuTextItem;
 
 public slots:
     // Runs one search: shows the summary, runs the search and fills the results tree, and shows
@@ -256,6 +280,13 @@ public slots:
     void ViewSearchResultsBtnClick();
     void MarkAllBtnClick();
     void UnMarkAllBtnClick();
+    void SaveResultsBtnClick();
+    void LoadPreviousSearchResults1Click();
+    void ExportBtnClick();
+    void ExportMenuCSVItemClick();
+    void ExportMenuHTMLItemClick();
+    void ExportMenuRTFItemClick();
+    void ExportMenuTextItemClick();
 
     void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
     void RemoveDirBtnClick();
@@ -304,6 +335,8 @@ private:
     void ConnectFilters();
     void ConnectSearch();
     void ConnectResults();
+    void ConnectResultsFile();
+    void ConnectExport();
 
     // MainForm.cpp
     void FormCreate();
@@ -323,6 +356,15 @@ private:
     void ShowResultsView();
     results::BlockedFolderRule CurrentBlockedRule() const;
 
+    // MainFormResultsFile.cpp
+    FileChooser& Chooser();
+    // A save, load or export is running: no other may start, nor a search.
+    bool ResultsCommandRunning() const;
+    // Closes the window when that was asked for while a command ran.
+    void CloseIfPending();
+    // MainFormExport.cpp
+    void RunExport(storage::ExportFormat format);
+
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
 
@@ -338,6 +380,12 @@ private:
     WindowHost* m_host = nullptr;
     DupeTreeModel* m_dupeModel = nullptr;
     DupeTreeMenus* m_dupeMenus = nullptr;
+    std::unique_ptr<FileChooser> m_ownChooser;
+    FileChooser* m_chooser = nullptr;
+    ResultsFileCommands* m_resultsFiles = nullptr;
+    ResultExporter* m_exporter = nullptr;
+    QString m_statusBeforeLoad;
+    bool m_hintLineBeforeLoad = false;
     platform::FileSystem* m_searchFileSystem = nullptr;
     std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
     bool m_searchRunning = false;

@@ -21,6 +21,8 @@
 
 #include "app/mainform/FilterEditor.h"
 #include "app/mainform/MainForm.h"
+#include "app/mainform/ResultExporter.h"
+#include "app/mainform/ResultsFileCommands.h"
 #include "app/mainform/SearchSummaryPanel.h"
 #include "app/results/DupeTreeMenus.h"
 #include "app/results/DupeTreeModel.h"
@@ -65,6 +67,10 @@ QCheckBox* MakeCheckBox(const QString& caption, const char* name, const char* hi
 void TfrmMain::BuildMenus() {
     FileMenu = menuBar()->addMenu(tr("&File"));
     FileMenu->setObjectName(QStringLiteral("FileMenu"));
+    LoadPreviousSearchResults1 =
+        AddMenuItem(FileMenu, tr("&Load Previous Search Results"), "LoadPreviousSearchResults1",
+                    QString::fromLatin1(kLoadResultsHint), QKeySequence(Qt::CTRL | Qt::Key_L));
+    FileMenu->addSeparator();
     FileMenuExitItem =
         AddMenuItem(FileMenu, tr("E&xit"), "FileMenuExitItem", QStringLiteral("Exit Quillmere."));
 
@@ -379,6 +385,8 @@ void TfrmMain::BuildResultsView() {
         return button;
     };
     // Left to right as they show.
+    SaveResultsBtn =
+        tool(tr("Save Results"), "SaveResultsBtn", QString::fromLatin1(kSaveResultsHint));
     ExpandNodesBtn =
         tool(tr("Expand All"), "ExpandNodesBtn", tr("Expand every duplicate set of the tree."));
     CollapseNodesBtn = tool(tr("Collapse All"), "CollapseNodesBtn",
@@ -392,6 +400,7 @@ void TfrmMain::BuildResultsView() {
     DeleteMarkedBtn = tool(tr("Delete Marked"), "DeleteMarkedBtn", tr("Delete the marked files."));
     MoveToFolderBtn =
         tool(tr("Move Marked"), "MoveToFolderBtn", tr("Move the marked files to a folder."));
+    ExportBtn = tool(tr("Export"), "ExportBtn", QString::fromLatin1(kExportBtnHint));
     ColorSettingsBtn =
         tool(tr("Colors"), "ColorSettingsBtn", tr("Colour settings of the results tree."));
     GridToggleBtn =

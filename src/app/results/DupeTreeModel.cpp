@@ -75,6 +75,12 @@ bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
                   results::PopulateResultsTree(fresh, lines, fields, Host(), m_blocked, m_locale));
 }
 
+bool DupeTreeModel::PopulateResultsTree(const std::vector<results::ResultLine>& lines) {
+    ResultTree fresh;
+    fresh.SetBandToggle(m_tree.BandToggle());
+    return SwapIn(fresh, results::PopulateResultsTree(fresh, lines, Host(), m_blocked, m_locale));
+}
+
 void DupeTreeModel::Clear() {
     if (m_tree.Empty()) {
         return;
