@@ -55,9 +55,11 @@ bool DupeTreeModel::SwapIn(ResultTree& fresh, bool filled) {
         return false;
     }
     beginResetModel();
-    m_tree = std::move(fresh);
+    ResultTree old = std::exchange(m_tree, std::move(fresh));
     endResetModel();
     emit Filled();
+    // The rows of a large result take a while to free; the window answers meanwhile.
+    old.Clear([this] { Host().Yield(); });
     return true;
 }
 
