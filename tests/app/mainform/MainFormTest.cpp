@@ -209,7 +209,11 @@ void MainFormTest::FreshStart() {
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
     }
     QVERIFY(!w->HelpMenu->menuAction()->isVisible());
-    QCOMPARE(w->FileMenu->actions(), QList<QAction*>{w->FileMenuExitItem});
+    const QList<QAction*> fileItems = w->FileMenu->actions();
+    QCOMPARE(fileItems.size(), 3);
+    QCOMPARE(fileItems[0], w->LoadPreviousSearchResults1);
+    QVERIFY(fileItems[1]->isSeparator());
+    QCOMPARE(fileItems[2], w->FileMenuExitItem);
     QCOMPARE(w->OptionsMenu->actions(), QList<QAction*>{w->DisableSSItem});
 }
 
