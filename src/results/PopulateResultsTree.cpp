@@ -311,7 +311,7 @@ bool Populate(ResultTree& tree, Source& source, ResultsHost& host, const Blocked
 
     TreeSink<Source> sink(source);
     const RgbColor band = WalkLines(source, sink, tree.BandToggle(), &host);
-    sink.Builder().Finish(tree);
+    sink.Builder().Finish(tree, [&host] { host.Yield(); });
     tree.SetBandToggle(band);
 
     host.SetStatusText(kCalculatingStatisticsText);

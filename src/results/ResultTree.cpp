@@ -30,7 +30,7 @@ void ResultTree::Builder::AddChild(TEntry entry) {
     m_roots[m_setRoot].sets.back().children.push_back(std::move(entry));
 }
 
-void ResultTree::Builder::Finish(ResultTree& tree) {
+void ResultTree::Builder::Finish(ResultTree& tree, const std::function<void()>& tick) {
     std::vector<Root> kept;
     kept.reserve(m_roots.size());
     std::size_t nodeCount = 0;
@@ -54,6 +54,7 @@ void ResultTree::Builder::Finish(ResultTree& tree) {
     tree.m_childIndex.reserve(nodeCount);
     tree.m_roots.reserve(kept.size());
 
+    std::size_t sincePlaced = 0;
     for (Root& root : kept) {
         const auto rootId = static_cast<NodeId>(tree.m_nodes.size());
         Node rootNode;
@@ -91,7 +92,16 @@ void ResultTree::Builder::Finish(ResultTree& tree) {
                 child.firstChild = static_cast<std::uint32_t>(tree.m_childIndex.size());
                 tree.m_nodes.push_back(std::move(child));
             }
+            // The moved-from copies go now, not all at once at the end.
+            const std::size_t placed = 1 + set.children.size();
+            set = Set();
+            sincePlaced += placed;
+            if (tick && sincePlaced >= kTickRows) {
+                sincePlaced = 0;
+                tick();
+            }
         }
+        root.sets = std::vector<Set>();
     }
 }
 
@@ -99,6 +109,20 @@ void ResultTree::Clear() {
     m_nodes.clear();
     m_roots.clear();
     m_childIndex.clear();
+}
+
+void ResultTree::Clear(const std::function<void()>& tick) {
+    m_roots.clear();
+    m_childIndex.clear();
+    std::size_t sinceTick = 0;
+    while (!m_nodes.empty()) {
+        m_nodes.pop_back();
+        if (tick && ++sinceTick >= kTickRows) {
+            sinceTick = 0;
+            tick();
+        }
+    }
+    m_nodes.shrink_to_fit();
 }
 
 }  // namespace qm::results

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -36,8 +37,9 @@ public:
         void AddSetHead(TEntry entry);  // adds a root with an empty key first if there is none
         void AddChild(TEntry entry);    // starts a set if there is none yet
         // Drops every root row that has no child or whose key is empty, with its files, and
-        // replaces the content of tree (its band toggle is kept).
-        void Finish(ResultTree& tree);
+        // replaces the content of tree (its band toggle is kept). A million rows take a while to
+        // lay out: tick, when given, is called after every kTickRows rows.
+        void Finish(ResultTree& tree, const std::function<void()>& tick = {});
 
     private:
         struct Set {
@@ -68,6 +70,11 @@ public:
 
     // Removes every node. The band toggle is window state and survives.
     void Clear();
+    // The same, freeing the rows from the last; tick, when given, is called after every
+    // kTickRows rows, so that a window stays answering while a large tree is freed.
+    void Clear(const std::function<void()>& tick);
+
+    static constexpr std::size_t kTickRows = 256;
 
     // The colour of the set filled last; the next set of a fill takes the other colour.
     RgbColor BandToggle() const { return m_bandToggle; }

@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "app/dialogs/FileChooser.h"
 #include "app/dialogs/MessageBoxPrompter.h"
 #include "app/mainform/FilterEditor.h"
 #include "app/mainform/SearchSummaryPanel.h"
@@ -83,6 +84,8 @@ TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidge
     ConnectFile();
     ConnectHelp();
     ConnectMarkedFiles();
+    ConnectResultsFile();
+    ConnectExport();
     FormCreate();
     resize(800, 634);
 }
@@ -193,9 +196,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (m_searchRunning) {
-        // The search still runs below this event on the call stack and uses the window's
-        // controls and lists; the window closes as soon as it has wound down.
+    if (m_searchRunning || ResultsCommandRunning()) {
+        // The search (or a results file's load, save or export) still runs below this event on
+        // the call stack and uses the window's controls and lists; the window closes as soon as
+        // it has wound down.
         m_closePending = true;
         event->ignore();
         return;

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QPointer>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ namespace qm::foundation {
 class Prompter;
 }
 
+namespace qm::storage {
+enum class ExportFormat : std::uint8_t;
+}
+
 namespace qm::platform {
 class FileSystem;
 class ScreenSaverGuard;
@@ -49,11 +54,14 @@ class DupeTreeMenus;
 class DupeTreeModel;
 class DupeTreeView;
 class FileDialogs;
+class FileChooser;
 class FilterEditor;
 class FolderPicker;
 class MarkedFileCommands;
 class MarkupStatusBar;
 class PathListBox;
+class ResultExporter;
+class ResultsFileCommands;
 class SearchSummaryPanel;
 class UrlOpener;
 class WindowHost;
@@ -187,6 +195,13 @@ public:
     // ---- Deleting and moving marked files (MainFormMarkedFiles.cpp) ------------------------
     // The delete and move commands; tests give them their file operations and destination.
     MarkedFileCommands& MarkedFiles() const { return *m_markedFiles; }
+    // ---- Results files and export (MainFormResultsFile.cpp, MainFormExport.cpp) -------------
+    // The file dialogs of saving, loading and exporting; null (the default) means Qt's. Not owned.
+    void SetFileChooser(FileChooser* chooser);
+    // Where those dialogs start; by default the folder of the settings file.
+    void SetFileDialogFolder(const std::string& folder);
+    ResultsFileCommands& ResultsFiles() const { return *m_resultsFiles; }
+    ResultExporter& Exporter() const { return *m_exporter; }
 
     // ---- Layout (MainForm.cpp) -------------------------------------------------------------
     void FormResize();
@@ -200,6 +215,7 @@ public:
     QAction* FileMenuOpenItem;
     QAction* FileMenuSaveItem;
     QMenu* MRUList;  // the submenu "&Recent Files"
+    QAction* LoadPreviousSearchResults1;
     QAction* FileMenuExitItem;
     QAction* DisableSSItem;
     QAction* HelpMenuAboutItem;
@@ -265,10 +281,12 @@ public:
 
     // The results view: toolbar, statistics label, tree.
     QWidget* TreeOptionsPanel;
+    QToolButton* SaveResultsBtn;
     QToolButton* ExpandNodesBtn;
     QToolButton* CollapseNodesBtn;
     QToolButton* MarkAllBtn;
     QToolButton* UnMarkAllBtn;
+    QToolButton* ExportBtn;
     QToolButton* ColorSettingsBtn;
     QToolButton* GridToggleBtn;
     QToolButton* HideOptionsBtn;
@@ -281,6 +299,11 @@ public:
     QToolButton* PreviewImageCB;
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
+    QMenu* ExportMenu;
+    QAction* ExportMenuCSVItem;
+    QAction* ExportMenuHTMLItem;
+    QAction* ExportMenuRTFItem;
+    QAction* ExportMenuTextItem;
 
 public slots:
     // Runs one search: shows the summary, runs the search and fills the results tree, and shows
@@ -294,6 +317,13 @@ public slots:
     void UnMarkAllBtnClick();
     void DeleteMarkedBtnClick();
     void MoveToFolderBtnClick();
+    void SaveResultsBtnClick();
+    void LoadPreviousSearchResults1Click();
+    void ExportBtnClick();
+    void ExportMenuCSVItemClick();
+    void ExportMenuHTMLItemClick();
+    void ExportMenuRTFItemClick();
+    void ExportMenuTextItemClick();
 
     void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
     void RemoveDirBtnClick();
@@ -359,6 +389,8 @@ private:
     void ConnectFile();
     void ConnectHelp();
     void ConnectMarkedFiles();
+    void ConnectResultsFile();
+    void ConnectExport();
 
     // MainForm.cpp
     void FormCreate();
@@ -390,6 +422,14 @@ private:
     // MainFormMarkedFiles.cpp
     void LockForMarkedFiles(bool locked);
     void CloseIfPending();
+    // MainFormResultsFile.cpp
+    FileChooser& Chooser();
+    // A save, load or export is running: no other may start, nor a search.
+    bool ResultsCommandRunning() const;
+    // Closes the window when that was asked for while a command ran.
+    void CloseIfPending();
+    // MainFormExport.cpp
+    void RunExport(storage::ExportFormat format);
 
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
@@ -411,6 +451,12 @@ private:
     DupeTreeMenus* m_dupeMenus = nullptr;
     MarkedFileCommands* m_markedFiles = nullptr;
     QPointer<QWidget> m_focusBeforeMarkedFiles;
+    std::unique_ptr<FileChooser> m_ownChooser;
+    FileChooser* m_chooser = nullptr;
+    ResultsFileCommands* m_resultsFiles = nullptr;
+    ResultExporter* m_exporter = nullptr;
+    QString m_statusBeforeLoad;
+    bool m_hintLineBeforeLoad = false;
     platform::FileSystem* m_searchFileSystem = nullptr;
     std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
     bool m_searchRunning = false;

@@ -23,6 +23,8 @@
 #include "app/dialogs/AboutForm.h"
 #include "app/mainform/FilterEditor.h"
 #include "app/mainform/MainForm.h"
+#include "app/mainform/ResultExporter.h"
+#include "app/mainform/ResultsFileCommands.h"
 #include "app/mainform/SearchSummaryPanel.h"
 #include "app/results/DupeTreeMenus.h"
 #include "app/results/DupeTreeModel.h"
@@ -78,7 +80,9 @@ void TfrmMain::BuildMenus() {
         QKeySequence(Qt::CTRL | Qt::Key_S));
     FileMenuSaveItem->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     FileMenu->addSeparator();
-    // "&Load Previous Search Results" stands here, between the two separators.
+    LoadPreviousSearchResults1 =
+        AddMenuItem(FileMenu, tr("&Load Previous Search Results"), "LoadPreviousSearchResults1",
+                    QString::fromLatin1(kLoadResultsHint), QKeySequence(Qt::CTRL | Qt::Key_L));
     FileMenu->addSeparator();
     MRUList = m_settingsFiles->RecentMenu();
     FileMenu->addMenu(MRUList);
@@ -414,6 +418,8 @@ void TfrmMain::BuildResultsView() {
         return button;
     };
     // Left to right as they show.
+    SaveResultsBtn =
+        tool(tr("Save Results"), "SaveResultsBtn", QString::fromLatin1(kSaveResultsHint));
     ExpandNodesBtn =
         tool(tr("Expand All"), "ExpandNodesBtn", tr("Expand every duplicate set of the tree."));
     CollapseNodesBtn = tool(tr("Collapse All"), "CollapseNodesBtn",
@@ -430,6 +436,7 @@ void TfrmMain::BuildResultsView() {
                            QStringLiteral("Move marked files to a folder.  Clicking this button "
                                           "will present an option to select which drive/folder "
                                           "the marked files will be moved to."));
+    ExportBtn = tool(tr("Export"), "ExportBtn", QString::fromLatin1(kExportBtnHint));
     ColorSettingsBtn =
         tool(tr("Colors"), "ColorSettingsBtn", tr("Colour settings of the results tree."));
     GridToggleBtn =

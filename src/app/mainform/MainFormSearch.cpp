@@ -184,7 +184,8 @@ void TfrmMain::ReleaseScreenSaverGuard() {
 }
 
 void TfrmMain::SearchBtnClick() {
-    if (m_searchRunning) {
+    // A load replaces the tree that a save or an export may still be reading.
+    if (m_searchRunning || ResultsCommandRunning()) {
         return;
     }
     m_searchRunning = true;

@@ -55,10 +55,12 @@ bool DupeTreeModel::SwapIn(ResultTree& fresh, bool filled) {
         return false;
     }
     beginResetModel();
-    m_tree = std::move(fresh);
+    ResultTree old = std::exchange(m_tree, std::move(fresh));
     m_outcomeNotes.clear();
     endResetModel();
     emit Filled();
+    // The rows of a large result take a while to free; the window answers meanwhile.
+    old.Clear([this] { Host().Yield(); });
     return true;
 }
 
@@ -75,6 +77,12 @@ bool DupeTreeModel::PopulateResultsTree(const std::vector<std::string>& lines,
     fresh.SetBandToggle(m_tree.BandToggle());
     return SwapIn(fresh,
                   results::PopulateResultsTree(fresh, lines, fields, Host(), m_blocked, m_locale));
+}
+
+bool DupeTreeModel::PopulateResultsTree(const std::vector<results::ResultLine>& lines) {
+    ResultTree fresh;
+    fresh.SetBandToggle(m_tree.BandToggle());
+    return SwapIn(fresh, results::PopulateResultsTree(fresh, lines, Host(), m_blocked, m_locale));
 }
 
 void DupeTreeModel::Clear() {

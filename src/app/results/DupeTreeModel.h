@@ -11,6 +11,7 @@
 #include "engine/FileRecords.h"
 #include "results/BlockedFolderRule.h"
 #include "results/Marking.h"
+#include "results/ResultLine.h"
 #include "results/ResultTree.h"
 #include "results/ResultsHost.h"
 #include "results/TreeColors.h"
@@ -59,6 +60,8 @@ public:
     bool PopulateResultsTree(const engine::DuplicateList& list, engine::Method method);
     bool PopulateResultsTree(const std::vector<std::string>& lines,
                              const engine::FieldNumbers& fields);
+    // The rows of a results file as read: their fields are already apart, so a path may hold "|".
+    bool PopulateResultsTree(const std::vector<results::ResultLine>& lines);
     // Empties the tree (a search starts); the band toggle survives.
     void Clear();
 
