@@ -196,18 +196,18 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (m_searchRunning || ResultsCommandRunning()) {
-        // The search (or a results file's load, save or export) still runs below this event on
-        // the call stack and uses the window's controls and lists; the window closes as soon as
-        // it has wound down.
-        m_closePending = true;
-        event->ignore();
-        return;
-    }
     if (m_markedFiles->Running()) {
         // Files are being deleted or moved below this event: that stops after the file at hand,
         // and the window closes then.
         m_markedFiles->RequestStop();
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    if (m_searchRunning || ResultsCommandRunning()) {
+        // The search (or a results file's load, save or export) still runs below this event on
+        // the call stack and uses the window's controls and lists; the window closes as soon as
+        // it has wound down.
         m_closePending = true;
         event->ignore();
         return;

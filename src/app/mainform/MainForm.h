@@ -421,10 +421,9 @@ private:
 
     // MainFormMarkedFiles.cpp
     void LockForMarkedFiles(bool locked);
-    void CloseIfPending();
     // MainFormResultsFile.cpp
     FileChooser& Chooser();
-    // A save, load or export is running: no other may start, nor a search.
+    // A save, load, export, delete or move is running: no other may start, nor a search.
     bool ResultsCommandRunning() const;
     // Closes the window when that was asked for while a command ran.
     void CloseIfPending();

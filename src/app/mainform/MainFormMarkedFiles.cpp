@@ -22,11 +22,17 @@ void TfrmMain::ConnectMarkedFiles() {
 }
 
 void TfrmMain::DeleteMarkedBtnClick() {
+    if (m_searchRunning || ResultsCommandRunning()) {
+        return;
+    }
     m_markedFiles->DeleteMarked();
     CloseIfPending();
 }
 
 void TfrmMain::MoveToFolderBtnClick() {
+    if (m_searchRunning || ResultsCommandRunning()) {
+        return;
+    }
     m_markedFiles->MoveMarked();
     CloseIfPending();
 }
@@ -52,13 +58,6 @@ void TfrmMain::LockForMarkedFiles(bool locked) {
         if (focus != nullptr && focus->isEnabled()) {
             focus->setFocus();
         }
-    }
-}
-
-void TfrmMain::CloseIfPending() {
-    if (m_closePending) {
-        m_closePending = false;
-        close();
     }
 }
 

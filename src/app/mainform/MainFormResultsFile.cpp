@@ -11,6 +11,7 @@
 #include "app/mainform/MainForm.h"
 #include "app/mainform/ResultExporter.h"
 #include "app/mainform/ResultsFileCommands.h"
+#include "app/results/MarkedFileCommands.h"
 #include "app/results/DupeTreeModel.h"
 #include "app/widgets/MarkupStatusBar.h"
 #include "app/widgets/QtText.h"
@@ -69,7 +70,7 @@ void TfrmMain::SetFileDialogFolder(const std::string& folder) {
 }
 
 bool TfrmMain::ResultsCommandRunning() const {
-    return m_resultsFiles->Busy() || m_exporter->Busy();
+    return m_resultsFiles->Busy() || m_exporter->Busy() || m_markedFiles->Running();
 }
 
 void TfrmMain::CloseIfPending() {

@@ -5,12 +5,14 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -184,7 +186,12 @@ void MainFormExportTest::ExportMenuOpensBelowTheButton() {
 
     QTest::mouseClick(w->ExportBtn, Qt::LeftButton);
     QTRY_VERIFY(w->ExportMenu->isVisible());
-    QCOMPARE(w->ExportMenu->pos(), w->ExportBtn->mapToGlobal(w->ExportBtn->rect().bottomLeft()));
+    // Right below the button; moved left only as far as keeps it on the screen.
+    const QPoint below = w->ExportBtn->mapToGlobal(w->ExportBtn->rect().bottomLeft());
+    const QRect screen = w->ExportBtn->screen()->availableGeometry();
+    QCOMPARE(w->ExportMenu->pos().y(), below.y());
+    QCOMPARE(w->ExportMenu->pos().x(),
+             std::min(below.x(), screen.right() + 1 - w->ExportMenu->width()));
     QStringList captions;
     for (const QAction* item : w->ExportMenu->actions()) {
         captions << item->text();

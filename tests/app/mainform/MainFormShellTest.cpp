@@ -124,8 +124,9 @@ void MainFormShellTest::MenusOfTheShell() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     QCOMPARE(MenuLayout(window.FileMenu),
-             (std::vector<std::string>{"&Open Search Settings", "&Save Search Settings", "-", "-",
-                                       "[&Recent Files]", "-", "E&xit"}));
+             (std::vector<std::string>{"&Open Search Settings", "&Save Search Settings", "-",
+                                       "&Load Previous Search Results", "-", "[&Recent Files]",
+                                       "-", "E&xit"}));
     QCOMPARE(MenuLayout(window.HelpMenu),
              (std::vector<std::string>{"&About Quillmere...", "-", "&Forums", "&Website"}));
     QVERIFY(window.HelpMenu->menuAction()->isVisible());
