@@ -48,8 +48,8 @@ ButtonPairLefts CentredPairLefts(int panelWidth, int leftWidth, int rightWidth) 
 
 TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
     : QMainWindow(parent),
-      m_ignoreList(platform::UserLocale()),
-      m_blockedList(platform::UserLocale()),
+      m_ignoreList(platform::UserLocale(), scope::ScopeList::Equality::SamePath),
+      m_blockedList(platform::UserLocale(), scope::ScopeList::Equality::SamePath),
       m_excludeFileMasks(platform::UserLocale()),
       m_excludeFolderMasks(platform::UserLocale()) {
     if (prompter) {
@@ -72,6 +72,7 @@ TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
     ConnectFilters();
     ConnectSearch();
     ConnectResults();
+    ConnectScope();
     FormCreate();
     resize(800, 634);
 }

@@ -169,6 +169,10 @@ public:
     QMenu* HelpMenu;
     QAction* FileMenuExitItem;
     QAction* DisableSSItem;
+    QAction* BlockedFolderAction;
+    QAction* IgnoredFolderAction;
+    QAction* ExcludeFileMaskItem;
+    QAction* ExcludeFolderMaskItem;
 
     QWidget* OptionsPanel;
     QWidget* SearchResultsPanel;
@@ -242,6 +246,7 @@ public:
     QToolButton* OpenTargetBtn;
     QToolButton* ExploreTargetBtn;
     QToolButton* ExecuteBtn;
+    QToolButton* BlockedFolderBtn;
     QToolButton* PreviewImageCB;
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
@@ -275,6 +280,13 @@ public slots:
 
     void FileMenuExitItemClick();
 
+    // The scope dialogs (MainFormScope.cpp).
+    void IgnoredFolderActionExecute();
+    void BlockedFolderActionExecute();
+    void DateOptionsBtnClick();
+    void ExcludeFileMaskBtnClick();
+    void ExcludeFolderMaskBtnClick();
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -304,6 +316,7 @@ private:
     void ConnectFilters();
     void ConnectSearch();
     void ConnectResults();
+    void ConnectScope();
 
     // MainForm.cpp
     void FormCreate();

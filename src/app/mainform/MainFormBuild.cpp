@@ -77,6 +77,24 @@ void TfrmMain::BuildMenus() {
                                    "be activated during a duplicate file search."));
     DisableSSItem->setCheckable(true);
     DisableSSItem->setChecked(true);
+    OptionsMenu->addSeparator();
+    BlockedFolderAction = AddMenuItem(
+        OptionsMenu, tr("&Blocked Folders"), "BlockedFolderAction",
+        QStringLiteral("Any files located in these folder(s) will not be allowed to be moved or "
+                       "deleted."));
+    IgnoredFolderAction = AddMenuItem(
+        OptionsMenu, tr("&Excluded Folders"), "IgnoredFolderAction",
+        QStringLiteral("Any files located in the these folder(s) will be ignored from duplicate "
+                       "file search."));
+    OptionsMenu->addSeparator();
+    ExcludeFileMaskItem =
+        AddMenuItem(OptionsMenu, tr("Exclude File Mask"), "ExcludeFileMaskItem",
+                    QStringLiteral("Exclude all files that match a certain mask. For example: "
+                                   "exclude all files that match \"*.log\" or \"*.tmp\"."));
+    ExcludeFolderMaskItem =
+        AddMenuItem(OptionsMenu, tr("Exclude Folder Mask"), "ExcludeFolderMaskItem",
+                    QStringLiteral("Exclude all folders that match a certain mask. For example: "
+                                   "exclude all folders that contain \"system32\"."));
 
     // An empty menu stays out of the menu bar; it shows with its first item.
     HelpMenu = menuBar()->addMenu(tr("&Help"));
@@ -320,8 +338,6 @@ QWidget* TfrmMain::BuildMainOptionsPanel() {
                            "all folders that contain \"system32\"."));
     for (QPushButton* button :
          {FolderExcludeBtn, DateOptionsBtn, ExcludeFileMaskBtn, ExcludeFolderMaskBtn}) {
-        // No dialog stands behind these: disabled, they promise nothing.
-        button->setEnabled(false);
         advanceLayout->addWidget(button);
     }
     columnB->addWidget(advanceGroup);
@@ -400,6 +416,9 @@ void TfrmMain::BuildResultsView() {
     ExploreTargetBtn =
         tool(tr("Explore"), "ExploreTargetBtn", tr("Open the folder of the selected file."));
     ExecuteBtn = tool(tr("Execute"), "ExecuteBtn", tr("Run the selected file."));
+    BlockedFolderBtn = tool(tr("Blocked Folders"), "BlockedFolderBtn",
+                            QStringLiteral("Any files located in these folder(s) will not be "
+                                           "allowed to be moved or deleted."));
     PreviewImageCB =
         tool(tr("Preview"), "PreviewImageCB", tr("Show a preview of the selected picture."));
     PreviewImageCB->setCheckable(true);
