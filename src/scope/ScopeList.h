@@ -12,11 +12,16 @@ class Locale;
 namespace qm::scope {
 
 // A sorted list of texts (folder paths or masks) that refuses duplicates: the ignored and blocked
-// folder lists and the two exclusion mask lists. Order and equality are the locale's
-// case-insensitive comparison.
+// folder lists and the two exclusion mask lists. Kept in the locale's case-insensitive order.
 class ScopeList {
 public:
-    explicit ScopeList(const platform::Locale& locale) : m_locale(&locale) {}
+    // When two texts are the same entry. Masks ignore case everywhere. Folder paths are the same
+    // folder by SamePath: exact bytes here, where /data/Photos/ and /data/photos/ are two folders
+    // that may both be listed, and case folded on Windows.
+    enum class Equality : unsigned char { IgnoreCase, SamePath };
+
+    explicit ScopeList(const platform::Locale& locale, Equality equality = Equality::IgnoreCase)
+        : m_locale(&locale), m_equality(equality) {}
 
     const std::vector<std::string>& Items() const { return m_items; }
     std::size_t Count() const { return m_items.size(); }
@@ -29,7 +34,10 @@ public:
     void Clear() { m_items.clear(); }
 
 private:
+    bool Same(std::string_view a, std::string_view b) const;
+
     const platform::Locale* m_locale;
+    Equality m_equality;
     std::vector<std::string> m_items;
 };
 

@@ -79,5 +79,24 @@ TEST(ScopeListTest, SortedWithoutDuplicatesIgnoringCase) {
     EXPECT_EQ(list.Count(), 1u);
 }
 
+TEST(ScopeListTest, FolderListsKeepFoldersThatDifferOnlyInCase) {
+    auto locale = platform::CreateLocale("en_US");
+    ScopeList list(*locale, ScopeList::Equality::SamePath);
+    // Whatever order they come in, both stay, next to each other, in byte order.
+    EXPECT_TRUE(list.Add("/data/photos/"));
+    EXPECT_TRUE(list.Add("/b/"));
+    EXPECT_TRUE(list.Add("/data/Photos/"));
+    EXPECT_FALSE(list.Add("/data/photos/"));
+#ifdef _WIN32
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"/b/", "/data/photos/"}));
+#else
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"/b/", "/data/Photos/", "/data/photos/"}));
+    EXPECT_FALSE(list.Contains("/DATA/PHOTOS/"));
+    EXPECT_FALSE(list.Remove("/B/"));
+    EXPECT_TRUE(list.Remove("/data/photos/"));
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"/b/", "/data/Photos/"}));
+#endif
+}
+
 }  // namespace
 }  // namespace qm::scope

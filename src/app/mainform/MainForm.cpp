@@ -54,8 +54,8 @@ TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
 
 TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidget* parent)
     : QMainWindow(parent),
-      m_ignoreList(platform::UserLocale()),
-      m_blockedList(platform::UserLocale()),
+      m_ignoreList(platform::UserLocale(), scope::ScopeList::Equality::SamePath),
+      m_blockedList(platform::UserLocale(), scope::ScopeList::Equality::SamePath),
       m_excludeFileMasks(platform::UserLocale()),
       m_excludeFolderMasks(platform::UserLocale()) {
     if (prompter) {
@@ -86,6 +86,7 @@ TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidge
     ConnectMarkedFiles();
     ConnectResultsFile();
     ConnectExport();
+    ConnectScope();
     FormCreate();
     resize(800, 634);
 }

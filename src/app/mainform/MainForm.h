@@ -221,6 +221,10 @@ public:
     QAction* HelpMenuAboutItem;
     QAction* Forums1;
     QAction* Website1;
+    QAction* BlockedFolderAction;
+    QAction* IgnoredFolderAction;
+    QAction* ExcludeFileMaskItem;
+    QAction* ExcludeFolderMaskItem;
 
     QWidget* OptionsPanel;
     QWidget* SearchResultsPanel;
@@ -296,6 +300,7 @@ public:
     QToolButton* OpenTargetBtn;
     QToolButton* ExploreTargetBtn;
     QToolButton* ExecuteBtn;
+    QToolButton* BlockedFolderBtn;
     QToolButton* PreviewImageCB;
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
@@ -356,6 +361,12 @@ public slots:
     // Another start of the program asked this one to come to the front: restored when
     // minimised, shown when hidden, raised and activated.
     void ActivationRequest();
+    // The scope dialogs (MainFormScope.cpp).
+    void IgnoredFolderActionExecute();
+    void BlockedFolderActionExecute();
+    void DateOptionsBtnClick();
+    void ExcludeFileMaskBtnClick();
+    void ExcludeFolderMaskBtnClick();
 
 protected:
     bool event(QEvent* event) override;
@@ -391,6 +402,7 @@ private:
     void ConnectMarkedFiles();
     void ConnectResultsFile();
     void ConnectExport();
+    void ConnectScope();
 
     // MainForm.cpp
     void FormCreate();

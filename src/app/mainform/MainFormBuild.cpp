@@ -100,6 +100,24 @@ void TfrmMain::BuildMenus() {
                                    "be activated during a duplicate file search."));
     DisableSSItem->setCheckable(true);
     DisableSSItem->setChecked(true);
+    OptionsMenu->addSeparator();
+    BlockedFolderAction = AddMenuItem(
+        OptionsMenu, tr("&Blocked Folders"), "BlockedFolderAction",
+        QStringLiteral("Any files located in these folder(s) will not be allowed to be moved or "
+                       "deleted."));
+    IgnoredFolderAction = AddMenuItem(
+        OptionsMenu, tr("&Excluded Folders"), "IgnoredFolderAction",
+        QStringLiteral("Any files located in the these folder(s) will be ignored from duplicate "
+                       "file search."));
+    OptionsMenu->addSeparator();
+    ExcludeFileMaskItem =
+        AddMenuItem(OptionsMenu, tr("Exclude File Mask"), "ExcludeFileMaskItem",
+                    QStringLiteral("Exclude all files that match a certain mask. For example: "
+                                   "exclude all files that match \"*.log\" or \"*.tmp\"."));
+    ExcludeFolderMaskItem =
+        AddMenuItem(OptionsMenu, tr("Exclude Folder Mask"), "ExcludeFolderMaskItem",
+                    QStringLiteral("Exclude all folders that match a certain mask. For example: "
+                                   "exclude all folders that contain \"system32\"."));
 
     HelpMenu = menuBar()->addMenu(tr("&Help"));
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
@@ -359,8 +377,6 @@ QWidget* TfrmMain::BuildMainOptionsPanel() {
                            "all folders that contain \"system32\"."));
     for (QPushButton* button :
          {FolderExcludeBtn, DateOptionsBtn, ExcludeFileMaskBtn, ExcludeFolderMaskBtn}) {
-        // No dialog stands behind these: disabled, they promise nothing.
-        button->setEnabled(false);
         advanceLayout->addWidget(button);
     }
     columnB->addWidget(advanceGroup);
@@ -445,6 +461,9 @@ void TfrmMain::BuildResultsView() {
     ExploreTargetBtn =
         tool(tr("Explore"), "ExploreTargetBtn", tr("Open the folder of the selected file."));
     ExecuteBtn = tool(tr("Execute"), "ExecuteBtn", tr("Run the selected file."));
+    BlockedFolderBtn = tool(tr("Blocked Folders"), "BlockedFolderBtn",
+                            QStringLiteral("Any files located in these folder(s) will not be "
+                                           "allowed to be moved or deleted."));
     PreviewImageCB =
         tool(tr("Preview"), "PreviewImageCB", tr("Show a preview of the selected picture."));
     PreviewImageCB->setCheckable(true);

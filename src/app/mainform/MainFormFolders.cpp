@@ -7,7 +7,6 @@
 #include "app/mainform/MainForm.h"
 #include "app/widgets/FolderPicker.h"
 #include "app/widgets/PathListBox.h"
-#include "app/widgets/QtText.h"
 
 namespace qm::app {
 
@@ -48,10 +47,7 @@ void TfrmMain::ClearAllBtnClick() {
 
 void TfrmMain::PathLBClick() {
     if (const std::optional<std::string> missing = m_folders->CheckHighlighted()) {
-        // The path is text, never mark-up, whatever characters it holds.
-        SetStatusText(QList<StatusPart>{{QStringLiteral("Path <B>"), false},
-                                        {PathText(*missing), true},
-                                        {QStringLiteral("</B> does not exist."), false}});
+        SetStatusText(MissingFolderStatus(*missing));
     }
 }
 

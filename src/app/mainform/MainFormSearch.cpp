@@ -126,6 +126,10 @@ void TfrmMain::UnlockSearchControls() {
                                                             MinSizeCB,
                                                             MaxSizeEdit,
                                                             FCM,
+                                                            FolderExcludeBtn,
+                                                            DateOptionsBtn,
+                                                            ExcludeFileMaskBtn,
+                                                            ExcludeFolderMaskBtn,
                                                             FilterSG,
                                                             ClearAllFiltersBtn,
                                                             SelectAllFiltersBtn,
@@ -136,8 +140,6 @@ void TfrmMain::UnlockSearchControls() {
                                                             DupeTV}) {
         control->setEnabled(true);
     }
-    // The four Advance Options buttons belong to this set too, but no dialog stands behind them:
-    // they stay disabled rather than offer a command that does nothing.
     for (QMenu* menu : {FileMenu, OptionsMenu, HelpMenu}) {
         menu->menuAction()->setEnabled(true);
     }

@@ -11,4 +11,7 @@ namespace qm::app {
 // when event was one of these and is dealt with; otherwise the dialog handles it as usual.
 bool HandleDialogKey(QDialog& dialog, const QPushButton& ok, const QKeyEvent& event);
 
+// Only the Esc rule, for the dialogs whose Enter goes to the default button or to nothing.
+bool HandleEscape(QDialog& dialog, const QKeyEvent* event);
+
 }  // namespace qm::app

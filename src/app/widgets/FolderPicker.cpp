@@ -12,6 +12,7 @@
 #include "app/widgets/FolderTreeView.h"
 #include "app/widgets/PathListBox.h"
 #include "app/widgets/QtText.h"
+#include "app/widgets/StatusMarkup.h"
 #include "app/widgets/TreeNodeHelpers.h"
 #include "foundation/Globals.h"
 
@@ -207,6 +208,12 @@ std::optional<std::string> FolderPicker::CheckHighlighted() {
         return std::nullopt;
     }
     return entry;
+}
+
+QList<StatusPart> MissingFolderStatus(const std::string& path) {
+    return {{QStringLiteral("Path <B>"), false},
+            {PathText(path), true},
+            {QStringLiteral("</B> does not exist."), false}};
 }
 
 void FolderPicker::PruneSpecialFolders() {

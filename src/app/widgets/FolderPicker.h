@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QStringList>
@@ -16,6 +17,8 @@ class Locale;
 }
 
 namespace qm::app {
+
+struct StatusPart;
 
 class CheckableFolderModel;
 class FolderTreeView;
@@ -100,5 +103,9 @@ private:
     QPushButton* m_removeButton;
     QPushButton* m_clearButton;
 };
+
+// The status text for a listed folder that no longer exists: "Path <B>" + path + "</B> does not
+// exist.", the path shown as it stands whatever characters it holds.
+QList<StatusPart> MissingFolderStatus(const std::string& path);
 
 }  // namespace qm::app

@@ -6,14 +6,24 @@ namespace qm::app {
 
 namespace {
 
-enum class Tag { BoldOn, BoldOff, UnderlineOn, UnderlineOff, BlinkOn, BlinkOff, FontOn, FontOff };
+enum class Tag {
+    BoldOn,
+    BoldOff,
+    UnderlineOn,
+    UnderlineOff,
+    BlinkOn,
+    BlinkOff,
+    FontOn,
+    FontOff,
+    LineBreak
+};
 
 struct TagText {
     const char* text;
     Tag tag;
 };
 
-constexpr std::array<TagText, 8> kTags = {{
+constexpr std::array<TagText, 9> kTags = {{
     {"<B>", Tag::BoldOn},
     {"</B>", Tag::BoldOff},
     {"<U>", Tag::UnderlineOn},
@@ -22,6 +32,7 @@ constexpr std::array<TagText, 8> kTags = {{
     {"</BLINK>", Tag::BlinkOff},
     {"<FONT COLOR=\"#0000FF\">", Tag::FontOn},
     {"</FONT>", Tag::FontOff},
+    {"<BR>", Tag::LineBreak},  // only in texts of several lines
 }};
 
 // Open counts of each tag: a run is styled while its count is above zero.
@@ -59,15 +70,20 @@ void Apply(Style& style, Tag tag) {
         case Tag::FontOff:
             down(style.font);
             break;
+        case Tag::LineBreak:
+            break;
     }
 }
 
-// The tag at position i of text, if one starts there.
-const TagText* TagAt(const QString& text, qsizetype i) {
+// The tag at position i of text, if one starts there. "<BR>" is a tag only where lines may break.
+const TagText* TagAt(const QString& text, qsizetype i, bool lineBreaks = false) {
     if (text[i] != u'<') {
         return nullptr;
     }
     for (const TagText& tag : kTags) {
+        if (tag.tag == Tag::LineBreak && !lineBreaks) {
+            continue;
+        }
         const QLatin1String name(tag.text);
         if (QStringView(text).mid(i).startsWith(name, Qt::CaseInsensitive)) {
             return &tag;
@@ -78,7 +94,8 @@ const TagText* TagAt(const QString& text, qsizetype i) {
 
 class Builder {
 public:
-    explicit Builder(bool blinkVisible) : m_blinkVisible(blinkVisible) {}
+    explicit Builder(bool blinkVisible, bool multiLine = false)
+        : m_blinkVisible(blinkVisible), m_multiLine(multiLine) {}
 
     void Text(const QString& run) {
         if (run.isEmpty()) {
@@ -109,9 +126,12 @@ public:
     void Markup(const QString& text) {
         QString run;
         for (qsizetype i = 0; i < text.size();) {
-            if (const TagText* tag = TagAt(text, i)) {
+            if (const TagText* tag = TagAt(text, i, m_multiLine)) {
                 Text(run);
                 run.clear();
+                if (tag->tag == Tag::LineBreak) {
+                    m_html += QStringLiteral("<br>");
+                }
                 Apply(m_style, tag->tag);
                 i += static_cast<qsizetype>(qstrlen(tag->text));
             } else {
@@ -123,13 +143,16 @@ public:
     }
 
     QString Html() const {
-        // pre keeps runs of blanks, which the hint texts use after full stops.
-        return QStringLiteral("<span style=\"white-space:pre\">") + m_html +
-               QStringLiteral("</span>");
+        // pre keeps runs of blanks, which the hint texts use after full stops; pre-wrap keeps
+        // them too but lets long lines wrap.
+        return (m_multiLine ? QStringLiteral("<span style=\"white-space:pre-wrap\">")
+                            : QStringLiteral("<span style=\"white-space:pre\">")) +
+               m_html + QStringLiteral("</span>");
     }
 
 private:
     bool m_blinkVisible;
+    bool m_multiLine;
     Style m_style;
     QString m_html;
 };
@@ -150,6 +173,12 @@ QString StatusMarkupToHtml(const QList<StatusPart>& parts, bool blinkVisible) {
 
 QString StatusMarkupToHtml(const QString& markup, bool blinkVisible) {
     return StatusMarkupToHtml(QList<StatusPart>{{markup, false}}, blinkVisible);
+}
+
+QString MultiLineMarkupToHtml(const QString& markup) {
+    Builder builder(true, true);
+    builder.Markup(markup);
+    return builder.Html();
 }
 
 bool StatusMarkupBlinks(const QList<StatusPart>& parts) {

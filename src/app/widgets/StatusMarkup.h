@@ -22,6 +22,10 @@ struct StatusPart {
 QString StatusMarkupToHtml(const QList<StatusPart>& parts, bool blinkVisible = true);
 QString StatusMarkupToHtml(const QString& markup, bool blinkVisible = true);
 
+// A text of several lines in the same mark-up (the header texts of the dialogs): "<BR>" breaks
+// the line as well, and long lines wrap at blanks while runs of blanks are kept.
+QString MultiLineMarkupToHtml(const QString& markup);
+
 // Whether any blinking text is present (so a blink timer is needed).
 bool StatusMarkupBlinks(const QList<StatusPart>& parts);
 

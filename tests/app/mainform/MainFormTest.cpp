@@ -203,13 +203,20 @@ void MainFormTest::FreshStart() {
     // The tree opens at the home folder.
     QCOMPARE(w->FolderModel()->NodePath(w->DirLB->currentIndex()),
              QDir::cleanPath(QDir::homePath()));
-    // No button or menu item that does nothing: the dialogs of these buttons come later.
     for (QPushButton* button :
          {w->FolderExcludeBtn, w->DateOptionsBtn, w->ExcludeFileMaskBtn, w->ExcludeFolderMaskBtn}) {
-        QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+        QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
     }
     // The File and Help menus are the shell's (MainFormShellTest).
-    QCOMPARE(w->OptionsMenu->actions(), QList<QAction*>{w->DisableSSItem});
+    // The Options menu in its order, a separator after the screen-saver item and after the
+    // excluded folders.
+    QStringList options;
+    for (const QAction* action : w->OptionsMenu->actions()) {
+        options << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    QCOMPARE(options,
+             (QStringList{"&Disable Screen Saver During Search", "-", "&Blocked Folders",
+                          "&Excluded Folders", "-", "Exclude File Mask", "Exclude Folder Mask"}));
 }
 
 void MainFormTest::NamedControlsExist() {
