@@ -72,6 +72,8 @@ TfrmMain::TfrmMain(foundation::Prompter* prompter, QWidget* parent)
     ConnectFilters();
     ConnectSearch();
     ConnectResults();
+    ConnectFileCommands();
+    ConnectPreview();
     FormCreate();
     resize(800, 634);
 }

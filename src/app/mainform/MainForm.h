@@ -35,6 +35,7 @@ class Prompter;
 }
 
 namespace qm::platform {
+class DesktopServices;
 class FileSystem;
 class ScreenSaverGuard;
 }  // namespace qm::platform
@@ -45,10 +46,13 @@ class CheckableFolderModel;
 class DupeTreeMenus;
 class DupeTreeModel;
 class DupeTreeView;
+class FileCommands;
 class FilterEditor;
 class FolderPicker;
+class ImagePreviewPanel;
 class MarkupStatusBar;
 class PathListBox;
+class PictureView;
 class SearchSummaryPanel;
 class WindowHost;
 
@@ -158,6 +162,11 @@ public:
     // ---- Results view (MainFormResults.cpp) ------------------------------------------------
     DupeTreeModel* DupeModel() const { return m_dupeModel; }
 
+    // ---- File commands (MainFormFileCommands.cpp) ----------------------------------------
+    // Where the file commands go (open, explore, terminal, clipboard); null (the default) means
+    // the desktop of this session. Not owned.
+    void SetDesktopServices(platform::DesktopServices* services);
+
     // ---- Layout (MainForm.cpp) -------------------------------------------------------------
     void FormResize();
     void OptionsSplitterMoved();
@@ -239,12 +248,24 @@ public:
     // Made and kept to their enabling rules, but not shown while no command acts on them.
     QToolButton* DeleteMarkedBtn;
     QToolButton* MoveToFolderBtn;
+    // Enabled while a file row has the focus.
     QToolButton* OpenTargetBtn;
     QToolButton* ExploreTargetBtn;
     QToolButton* ExecuteBtn;
-    QToolButton* PreviewImageCB;
+    QToolButton* PreviewImageCB;  // a toggle, down by default
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
+    // The file commands of the context menu TVMenu.
+    QAction* Commandprompthere1;
+    QAction* CopyPathtoClipboard1;
+    QAction* TVMenuExploreItem;
+    QAction* TVMenuOpenItem;
+    QAction* TVMenuExecuteItem;
+    QAction* TVMenuPropertiesItem;
+    // The floating image preview and its two picture controls (still, animated).
+    ImagePreviewPanel* PreviewPanel;
+    PictureView* ImageDisp1;
+    PictureView* ImageDisp2;
 
 public slots:
     // Runs one search: shows the summary, runs the search and fills the results tree, and shows
@@ -256,6 +277,17 @@ public slots:
     void ViewSearchResultsBtnClick();
     void MarkAllBtnClick();
     void UnMarkAllBtnClick();
+
+    void OpenTargetBtnClick();
+    void ExploreTargetBtnClick();
+    void ExecuteBtnClick();
+    void TVMenuPropertiesItemClick();
+    void Commandprompthere1Click();
+    // Lets platform::EClipboardError pass to the general error display.
+    void CopyPathtoClipboard1Click();
+    void PreviewImageCBClick();
+    // The preview follows the focused row; node is the results tree's node id or kNoNode.
+    void DupeTVFocusChanged(quint32 node);
 
     void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
     void RemoveDirBtnClick();
@@ -304,6 +336,9 @@ private:
     void ConnectFilters();
     void ConnectSearch();
     void ConnectResults();
+    // These two also make their components (the file commands, the preview panel).
+    void ConnectFileCommands();
+    void ConnectPreview();
 
     // MainForm.cpp
     void FormCreate();
@@ -323,6 +358,10 @@ private:
     void ShowResultsView();
     results::BlockedFolderRule CurrentBlockedRule() const;
 
+    // MainFormPreview.cpp
+    // The preview shows with the results view while its toggle is down.
+    void ShowPreviewWithResults();
+
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
 
@@ -338,6 +377,7 @@ private:
     WindowHost* m_host = nullptr;
     DupeTreeModel* m_dupeModel = nullptr;
     DupeTreeMenus* m_dupeMenus = nullptr;
+    FileCommands* m_fileCommands = nullptr;
     platform::FileSystem* m_searchFileSystem = nullptr;
     std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
     bool m_searchRunning = false;

@@ -396,10 +396,15 @@ void TfrmMain::BuildResultsView() {
         tool(tr("Colors"), "ColorSettingsBtn", tr("Colour settings of the results tree."));
     GridToggleBtn =
         tool(tr("Grid"), "GridToggleBtn", tr("Show or hide the grid lines of the results tree."));
-    OpenTargetBtn = tool(tr("Open"), "OpenTargetBtn", tr("Open the selected file."));
-    ExploreTargetBtn =
-        tool(tr("Explore"), "ExploreTargetBtn", tr("Open the folder of the selected file."));
-    ExecuteBtn = tool(tr("Execute"), "ExecuteBtn", tr("Run the selected file."));
+    OpenTargetBtn = tool(tr("Open"), "OpenTargetBtn",
+                         QStringLiteral("Open the folder containing the target file (one selected "
+                                        "in the treeview below)."));
+    ExploreTargetBtn = tool(tr("Explore"), "ExploreTargetBtn",
+                            QStringLiteral("Explore the folder containing the target file (one "
+                                           "selected in the treeview below)."));
+    ExecuteBtn = tool(tr("Execute"), "ExecuteBtn",
+                      QStringLiteral("Execute the file selected in the treeview below with its "
+                                     "associated application."));
     PreviewImageCB =
         tool(tr("Preview"), "PreviewImageCB", tr("Show a preview of the selected picture."));
     PreviewImageCB->setCheckable(true);
@@ -412,8 +417,7 @@ void TfrmMain::BuildResultsView() {
         button->setEnabled(false);
     }
     // No command acts on these: hidden, they keep their enabling rules.
-    for (QToolButton* button : {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn,
-                                ExecuteBtn, PreviewImageCB}) {
+    for (QToolButton* button : {DeleteMarkedBtn, MoveToFolderBtn}) {
         button->hide();
     }
     layout->addWidget(TreeOptionsPanel);
