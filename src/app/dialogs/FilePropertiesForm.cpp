@@ -28,7 +28,7 @@ QString IdText(const std::string& name, std::uint32_t id) {
 }  // namespace
 
 QString TfrmFileProperties::SizeText(std::int64_t size, const QLocale& locale) {
-    const QString bytes = locale.toString(static_cast<qlonglong>(size)) + QStringLiteral(" bytes");
+    QString bytes = locale.toString(static_cast<qlonglong>(size)) + QStringLiteral(" bytes");
     if (size < 1024) {
         return bytes;
     }

@@ -38,11 +38,13 @@ constexpr int kFileManagerTimeoutMs = 5000;
 bool SpawnDetached(const QString& program, const QStringList& args, const std::string& folder) {
     const QByteArray programBytes = QFile::encodeName(program);
     std::vector<QByteArray> argBytes;
+    argBytes.reserve(static_cast<std::size_t>(args.size()) + 1);
     argBytes.push_back(programBytes);
     for (const QString& arg : args) {
         argBytes.push_back(arg.toLocal8Bit());
     }
     std::vector<char*> argv;
+    argv.reserve(argBytes.size() + 1);
     for (QByteArray& arg : argBytes) {
         argv.push_back(arg.data());
     }
