@@ -87,6 +87,8 @@ TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidge
     ConnectResultsFile();
     ConnectExport();
     ConnectScope();
+    ConnectFileCommands();
+    ConnectPreview();
     FormCreate();
     resize(800, 634);
 }

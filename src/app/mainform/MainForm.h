@@ -43,6 +43,7 @@ enum class ExportFormat : std::uint8_t;
 }
 
 namespace qm::platform {
+class DesktopServices;
 class FileSystem;
 class ScreenSaverGuard;
 }  // namespace qm::platform
@@ -53,13 +54,16 @@ class CheckableFolderModel;
 class DupeTreeMenus;
 class DupeTreeModel;
 class DupeTreeView;
-class FileDialogs;
 class FileChooser;
+class FileCommands;
+class FileDialogs;
 class FilterEditor;
 class FolderPicker;
+class ImagePreviewPanel;
 class MarkedFileCommands;
 class MarkupStatusBar;
 class PathListBox;
+class PictureView;
 class ResultExporter;
 class ResultsFileCommands;
 class SearchSummaryPanel;
@@ -202,6 +206,10 @@ public:
     void SetFileDialogFolder(const std::string& folder);
     ResultsFileCommands& ResultsFiles() const { return *m_resultsFiles; }
     ResultExporter& Exporter() const { return *m_exporter; }
+    // ---- File commands (MainFormFileCommands.cpp) ----------------------------------------
+    // Where the file commands go (open, explore, terminal, clipboard); null (the default) means
+    // the desktop of this session. Not owned.
+    void SetDesktopServices(platform::DesktopServices* services);
 
     // ---- Layout (MainForm.cpp) -------------------------------------------------------------
     void FormResize();
@@ -296,12 +304,12 @@ public:
     QToolButton* HideOptionsBtn;
     QToolButton* DeleteMarkedBtn;
     QToolButton* MoveToFolderBtn;
-    // Made and kept to their enabling rules, but not shown while no command acts on them.
+    // Enabled while a file row has the focus.
     QToolButton* OpenTargetBtn;
     QToolButton* ExploreTargetBtn;
     QToolButton* ExecuteBtn;
     QToolButton* BlockedFolderBtn;
-    QToolButton* PreviewImageCB;
+    QToolButton* PreviewImageCB;  // a toggle, down by default
     QLabel* DupeInfoLbl;
     DupeTreeView* DupeTV;
     QMenu* ExportMenu;
@@ -309,6 +317,17 @@ public:
     QAction* ExportMenuHTMLItem;
     QAction* ExportMenuRTFItem;
     QAction* ExportMenuTextItem;
+    // The file commands of the context menu TVMenu.
+    QAction* Commandprompthere1;
+    QAction* CopyPathtoClipboard1;
+    QAction* TVMenuExploreItem;
+    QAction* TVMenuOpenItem;
+    QAction* TVMenuExecuteItem;
+    QAction* TVMenuPropertiesItem;
+    // The floating image preview and its two picture controls (still, animated).
+    ImagePreviewPanel* PreviewPanel;
+    PictureView* ImageDisp1;
+    PictureView* ImageDisp2;
 
 public slots:
     // Runs one search: shows the summary, runs the search and fills the results tree, and shows
@@ -329,6 +348,17 @@ public slots:
     void ExportMenuHTMLItemClick();
     void ExportMenuRTFItemClick();
     void ExportMenuTextItemClick();
+
+    void OpenTargetBtnClick();
+    void ExploreTargetBtnClick();
+    void ExecuteBtnClick();
+    void TVMenuPropertiesItemClick();
+    void Commandprompthere1Click();
+    // Lets platform::EClipboardError pass to the general error display.
+    void CopyPathtoClipboard1Click();
+    void PreviewImageCBClick();
+    // The preview follows the focused row; node is the results tree's node id or kNoNode.
+    void DupeTVFocusChanged(quint32 node);
 
     void DirLBCheckBoxChanged(const QModelIndex& node, bool ticked);
     void RemoveDirBtnClick();
@@ -403,6 +433,9 @@ private:
     void ConnectResultsFile();
     void ConnectExport();
     void ConnectScope();
+    // These two also make their components (the file commands, the preview panel).
+    void ConnectFileCommands();
+    void ConnectPreview();
 
     // MainForm.cpp
     void FormCreate();
@@ -441,6 +474,9 @@ private:
     void CloseIfPending();
     // MainFormExport.cpp
     void RunExport(storage::ExportFormat format);
+    // MainFormPreview.cpp
+    // The preview shows with the results view while its toggle is down.
+    void ShowPreviewWithResults();
 
     std::unique_ptr<foundation::Prompter> m_ownPrompter;
     foundation::Prompter* m_prompter;
@@ -468,6 +504,7 @@ private:
     ResultExporter* m_exporter = nullptr;
     QString m_statusBeforeLoad;
     bool m_hintLineBeforeLoad = false;
+    FileCommands* m_fileCommands = nullptr;
     platform::FileSystem* m_searchFileSystem = nullptr;
     std::unique_ptr<platform::ScreenSaverGuard> m_screenSaverGuard;
     bool m_searchRunning = false;

@@ -457,10 +457,15 @@ void TfrmMain::BuildResultsView() {
         tool(tr("Colors"), "ColorSettingsBtn", tr("Colour settings of the results tree."));
     GridToggleBtn =
         tool(tr("Grid"), "GridToggleBtn", tr("Show or hide the grid lines of the results tree."));
-    OpenTargetBtn = tool(tr("Open"), "OpenTargetBtn", tr("Open the selected file."));
-    ExploreTargetBtn =
-        tool(tr("Explore"), "ExploreTargetBtn", tr("Open the folder of the selected file."));
-    ExecuteBtn = tool(tr("Execute"), "ExecuteBtn", tr("Run the selected file."));
+    OpenTargetBtn = tool(tr("Open"), "OpenTargetBtn",
+                         QStringLiteral("Open the folder containing the target file (one selected "
+                                        "in the treeview below)."));
+    ExploreTargetBtn = tool(tr("Explore"), "ExploreTargetBtn",
+                            QStringLiteral("Explore the folder containing the target file (one "
+                                           "selected in the treeview below)."));
+    ExecuteBtn = tool(tr("Execute"), "ExecuteBtn",
+                      QStringLiteral("Execute the file selected in the treeview below with its "
+                                     "associated application."));
     BlockedFolderBtn = tool(tr("Blocked Folders"), "BlockedFolderBtn",
                             QStringLiteral("Any files located in these folder(s) will not be "
                                            "allowed to be moved or deleted."));
@@ -474,10 +479,6 @@ void TfrmMain::BuildResultsView() {
     for (QToolButton* button :
          {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn, ExecuteBtn}) {
         button->setEnabled(false);
-    }
-    // No command acts on these: hidden, they keep their enabling rules.
-    for (QToolButton* button : {OpenTargetBtn, ExploreTargetBtn, ExecuteBtn, PreviewImageCB}) {
-        button->hide();
     }
     layout->addWidget(TreeOptionsPanel);
 

@@ -10,6 +10,7 @@
 #include "app/results/DupeTreeMenus.h"
 #include "app/results/DupeTreeModel.h"
 #include "app/results/DupeTreeView.h"
+#include "app/results/ImagePreviewPanel.h"
 #include "platform/Locale.h"
 
 namespace qm::app {
@@ -58,12 +59,14 @@ void TfrmMain::ShowResultsView() {
     SetStatusText(QString());
     OptionsPanel->hide();
     SearchResultsPanel->show();
+    ShowPreviewWithResults();
     QCoreApplication::processEvents();
     DupeTV->setFocus();
 }
 
 void TfrmMain::HideOptionsBtnClick() {
     m_hintLineInstalled = true;
+    PreviewPanel->hide();
     SearchResultsPanel->hide();
     OptionsPanel->show();
     ViewResultsPanel->show();
@@ -76,6 +79,7 @@ void TfrmMain::ViewSearchResultsBtnClick() {
     // The hint line stays installed: hints write over the results' status texts from now on.
     OptionsPanel->hide();
     SearchResultsPanel->show();
+    ShowPreviewWithResults();
     QCoreApplication::processEvents();
 }
 

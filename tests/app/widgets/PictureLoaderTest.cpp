@@ -1,6 +1,7 @@
 // The preview's picture loader: scaling rules, the decode limits, animated GIFs, metafiles
 // through the same door, and the latest-request-wins rule of the asynchronous loader.
 
+#include "GifWriter.h"
 #include "MetafileWriter.h"
 #include "app/widgets/PictureDecoder.h"
 #include "app/widgets/PictureLoader.h"
@@ -17,53 +18,11 @@
 using qm::app::DecodedPicture;
 using qm::app::PictureDecoder;
 using qm::app::PictureLoader;
+using qm::test::AnimatedGif;
 using qm::test::EmfWriter;
 using qm::test::LeBytes;
 
 namespace {
-
-// A GIF of frames of one palette colour each, 4x4, with a delay and a loop count. Every pixel
-// code follows a clear code, so the codes stay three bits wide.
-QByteArray AnimatedGif(const QList<int>& colourIndices, int delayCentiseconds) {
-    LeBytes b;
-    b.Bytes("GIF89a").U16(4).U16(4).U8(0xF1).U8(0).U8(0);  // global table of 4 colours
-    b.U8(255).U8(0).U8(0).U8(0).U8(255).U8(0).U8(0).U8(0).U8(255).U8(255).U8(255).U8(255);
-    b.U8(0x21).U8(0xFF).U8(11).Bytes("NETSCAPE2.0").U8(3).U8(1).U16(0).U8(0);  // loop forever
-    for (int colour : colourIndices) {
-        b.U8(0x21)
-            .U8(0xF9)
-            .U8(4)
-            .U8(0x04)
-            .U16(static_cast<std::uint16_t>(delayCentiseconds))
-            .U8(0)
-            .U8(0);
-        b.U8(0x2C).U16(0).U16(0).U16(4).U16(4).U8(0);
-        b.U8(2);  // minimum code size
-        QByteArray bits;
-        std::uint32_t acc = 0;
-        int count = 0;
-        const auto put = [&](std::uint32_t code) {
-            acc |= code << count;
-            count += 3;
-            while (count >= 8) {
-                bits.append(static_cast<char>(acc & 0xff));
-                acc >>= 8;
-                count -= 8;
-            }
-        };
-        for (int i = 0; i < 16; ++i) {
-            put(4);  // clear
-            put(static_cast<std::uint32_t>(colour));
-        }
-        put(5);  // end
-        if (count > 0) {
-            bits.append(static_cast<char>(acc & 0xff));
-        }
-        b.U8(static_cast<std::uint8_t>(bits.size())).Bytes(bits).U8(0);
-    }
-    b.U8(0x3B);
-    return b.Data();
-}
 
 QImage Solid(QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
