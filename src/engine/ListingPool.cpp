@@ -113,10 +113,10 @@ void ListingPool::WorkerLoop(Lister& lister) {
             node = m_queue.front();
             m_queue.pop_front();
         }
-        if (node->state != Node::State::Pending) {
+        if (node->m_state != Node::State::Pending) {
             continue;  // promoted, and taken from its other place already
         }
-        node->state = Node::State::Listing;
+        node->m_state = Node::State::Listing;
         lock.unlock();
         List(*node, lister);
         lock.lock();
@@ -129,7 +129,7 @@ void ListingPool::Finish(Node& node) {
     for (auto it = node.children.rbegin(); it != node.children.rend(); ++it) {
         m_stack.push_back(*it);
     }
-    node.state = Node::State::Done;
+    node.m_state = Node::State::Done;
     if (!node.children.empty()) {
         m_workReady.notify_all();
     }
@@ -142,13 +142,13 @@ ListingPool::Node* ListingPool::Take(Node& node, SearchHost& host) {
     std::unique_lock<std::mutex> lock(m_mutex);
     bool promoted = false;
     for (;;) {
-        if (node.state == Node::State::Done) {
+        if (node.m_state == Node::State::Done) {
             m_awaited = nullptr;
             return &node;
         }
         // Without workers (not yet started, none to be had, or stopped) the calling thread lists.
-        if (node.state == Node::State::Pending && (m_workers.empty() || m_stopping)) {
-            node.state = Node::State::Listing;
+        if (node.m_state == Node::State::Pending && (m_workers.empty() || m_stopping)) {
+            node.m_state = Node::State::Listing;
             lock.unlock();
             List(node, *m_callerLister);
             const bool startNow =
@@ -160,7 +160,7 @@ ListingPool::Node* ListingPool::Take(Node& node, SearchHost& host) {
             Finish(node);
             continue;
         }
-        if (node.state == Node::State::Pending && !promoted) {
+        if (node.m_state == Node::State::Pending && !promoted) {
             // Needed now: ahead of every folder found since.
             m_stack.push_back(&node);
             promoted = true;
@@ -169,12 +169,12 @@ ListingPool::Node* ListingPool::Take(Node& node, SearchHost& host) {
         // Listed by a worker, or soon to be.
         m_awaited = &node;
         if (!m_nodeDone.wait_for(lock, kYieldingWorkInterval,
-                                 [&] { return node.state == Node::State::Done; })) {
+                                 [&] { return node.m_state == Node::State::Done; })) {
             lock.unlock();
             host.Yield();
             const bool abort = host.AbortRequested();
             lock.lock();
-            if (abort && node.state != Node::State::Done) {
+            if (abort && node.m_state != Node::State::Done) {
                 m_awaited = nullptr;
                 // Nothing more is wanted: the workers stop after the folder in hand.
                 m_stopping = true;

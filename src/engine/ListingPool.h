@@ -70,7 +70,7 @@ public:
     private:
         friend class ListingPool;
         enum class State : std::uint8_t { Pending, Listing, Done };
-        State state = State::Pending;
+        State m_state = State::Pending;
     };
 
     // The plan's functions, the file system and locale must outlive the pool.
