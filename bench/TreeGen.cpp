@@ -10,7 +10,9 @@
 //      and two files of sizes no other file has
 //   d  100,000 files whose sizes are all different (sparse beyond their first bytes, so they
 //      take next to no space; no tool needs to read them)
-// --scale multiplies the file counts of a, b and d and the sizes of c (for quick trials).
+//   e  50,000 small files as in a, but about two per folder (23,000 folders), as on a disk of
+//      source trees and settings folders: listing the folders costs as much as the files
+// --scale multiplies the file counts of a, b, d and e and the sizes of c (for quick trials).
 // FOLDER must not exist yet. Prints a one-line description of what it wrote.
 
 #include <fcntl.h>
@@ -169,10 +171,12 @@ std::string FileName(std::uint64_t index, Random& random) {
     return name;
 }
 
-void TreeA(const std::string& root, std::uint64_t seed, double scale) {
+// Small files (8 bytes to 16 KiB, the first duplicate set empty) spread over folderCount deep
+// folders; 10 % of them in duplicate sets.
+void SmallFiles(const std::string& root, std::uint64_t seed, std::uint64_t files,
+                std::uint64_t folderCount, char tree) {
     Random random(seed);
-    const std::uint64_t files = Scaled(200'000, scale);
-    const std::vector<std::string> folders = MakeDeepFolders(root, Scaled(4'000, scale), random);
+    const std::vector<std::string> folders = MakeDeepFolders(root, folderCount, random);
     const auto folder = [&] { return folders[random.Below(folders.size())]; };
     std::uint64_t index = 0;
 
@@ -204,10 +208,18 @@ void TreeA(const std::string& root, std::uint64_t seed, double scale) {
         }
         WriteFile(folder() + FileName(index++, random), size, (seed << 32) ^ fileIndex, patches);
     }
-    std::printf("tree a: %llu files (%llu in %llu duplicate sets) in %zu folders, %llu bytes\n",
-                static_cast<unsigned long long>(g_filesWritten),
+    std::printf("tree %c: %llu files (%llu in %llu duplicate sets) in %zu folders, %llu bytes\n",
+                tree, static_cast<unsigned long long>(g_filesWritten),
                 static_cast<unsigned long long>(duplicated), static_cast<unsigned long long>(set),
                 folders.size(), static_cast<unsigned long long>(g_bytesWritten));
+}
+
+void TreeA(const std::string& root, std::uint64_t seed, double scale) {
+    SmallFiles(root, seed, Scaled(200'000, scale), Scaled(4'000, scale), 'a');
+}
+
+void TreeE(const std::string& root, std::uint64_t seed, double scale) {
+    SmallFiles(root, seed, Scaled(50'000, scale), Scaled(23'000, scale), 'e');
 }
 
 void TreeB(const std::string& root, std::uint64_t seed, double scale) {
@@ -322,7 +334,7 @@ void TreeD(const std::string& root, std::uint64_t seed, double scale) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: qm-treegen a|b|c|d FOLDER [--seed N] [--scale F]\n");
+    std::fprintf(stderr, "usage: qm-treegen a|b|c|d|e FOLDER [--seed N] [--scale F]\n");
     return 2;
 }
 
@@ -366,6 +378,8 @@ int main(int argc, char** argv) {
         TreeC(root, seed, scale);
     } else if (tree == "d") {
         TreeD(root, seed, scale);
+    } else if (tree == "e") {
+        TreeE(root, seed, scale);
     } else {
         return Usage();
     }

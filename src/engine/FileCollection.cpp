@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/Grouping.h"
+#include "engine/ListingPool.h"
 #include "engine/YieldingWork.h"
 #include "foundation/Globals.h"
 
@@ -18,13 +19,8 @@ bool MatchesEveryName(std::string_view mask) {
     return mask == "*" || mask == "*.*";
 }
 
-bool InDateWindow(const platform::DirEntry& entry, const FileDateRange& range) {
-    platform::FileTime time = entry.lastWrite;
-    if (range.kind == DateKind::Created) {
-        time = entry.creation;
-    } else if (range.kind == DateKind::Accessed) {
-        time = entry.lastAccess;
-    }
+// time: the file time the window tests.
+bool InDateWindow(platform::FileTime time, const FileDateRange& range) {
     const platform::LocalDateTime local = platform::LocalFileDate(time);
     return range.from <= local && local <= range.to;
 }
@@ -84,121 +80,208 @@ void SortScanList(ScanList& list, const platform::Locale& locale) {
     }
 }
 
-void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, SearchHost& host,
-                  platform::FileSystem& fileSystem, const platform::Locale& locale, ScanList& out,
-                  std::int64_t* ignoredFiles, ScanOrder order) {
-    out.clear();
-    host.ShowProgress(true);
-    std::int64_t ignored = 0;
-    host.SetCounter(Counter::FilesIgnored, 0);
+platform::FileSystem::WantedFiles FilesTheMasksMayTake(std::vector<std::string> masks,
+                                                       bool includeHidden) {
+    return [masks = std::move(masks), includeHidden](std::string_view name, bool hidden) {
+        if (hidden && !includeHidden) {
+            return false;
+        }
+        return std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) {
+            return MatchesListingPattern(name, mask);
+        });
+    };
+}
 
-    const std::vector<std::string> masks = SplitMaskText(criteria.fileMaskText, locale);
-    const std::optional<std::int64_t> minBytes = criteria.MinSizeBytes();
-    const std::optional<std::int64_t> maxBytes = criteria.MaxSizeBytes();
+namespace {
 
-    host.SetProgressDecorations(true);
-    host.SetProgress(0);
+// What the two ways to collect share: the tests of every file, the counters, the order.
+class Collector {
+public:
+    Collector(const SearchCriteria& criteria, SearchHost& host, const platform::Locale& locale,
+              ScanList& out)
+        : m_criteria(criteria),
+          m_host(host),
+          m_locale(locale),
+          m_out(out),
+          m_masks(SplitMaskText(criteria.fileMaskText, locale)),
+          m_minBytes(criteria.MinSizeBytes()),
+          m_maxBytes(criteria.MaxSizeBytes()) {
+        m_out.clear();
+        m_host.ShowProgress(true);
+        m_host.SetCounter(Counter::FilesIgnored, 0);
+        m_host.SetProgressDecorations(true);
+        m_host.SetProgress(0);
+    }
 
-    std::vector<platform::DirEntry> entries;
-    std::string path;
-    const std::size_t folderCount = folders.size();
-    for (std::size_t i = 0; i < folderCount; ++i) {
-        const std::string folder = foundation::AddTrailingBackslash(folders[i]);
-        // One listing serves every mask; each mask still takes its own pass over it, as one
-        // listing per mask would.
-        bool listed = false;
-        bool listingOk = false;
-        const std::string* folderRef = nullptr;  // in out's table, once a file is added
-        for (const std::string& mask : masks) {
-            if (host.AbortRequested()) {
+    const std::vector<std::string>& Masks() const { return m_masks; }
+
+    // One folder, mask by mask. take() gives its listing when the first mask needs it (not at
+    // all after an abort), or null when an abort was requested while it was awaited.
+    template <typename Take>
+    void Folder(Take&& take) {
+        ListedFolder* folder = nullptr;
+        const std::string* folderText = nullptr;
+        bool adopted = false;
+        for (const std::string& mask : m_masks) {
+            if (m_host.AbortRequested()) {
                 break;
             }
-            if (!listed) {
-                listed = true;
-                const platform::ListOutcome outcome = fileSystem.ListFolderChecked(
-                    folder, platform::ListDetail::Full, entries, false);
-                listingOk = outcome.result == platform::ListResult::Listed;
-                if (!listingOk) {
+            if (folder == nullptr) {
+                folder = take();
+                if (folder == nullptr) {
+                    break;
+                }
+                folderText = folder->path.get();
+                if (folder->failed) {
                     // Listed by the walk moments ago; gone or locked since.
-                    host.ReportSkipped(Skipped::Folder, folder, outcome.reason);
+                    m_host.ReportSkipped(Skipped::Folder, *folderText, folder->failure);
                 }
             }
-            if (!listingOk) {
+            if (folder->failed) {
                 break;  // every mask would fail alike
             }
             const bool everyName = MatchesEveryName(mask);
-            for (const platform::DirEntry& entry : entries) {
-                if (entry.kind != platform::EntryKind::RegularFile) {
-                    continue;
-                }
-                if (entry.hidden && !criteria.includeHidden) {
-                    continue;
-                }
+            for (std::size_t i = 0; i < folder->files.size(); ++i) {
+                const ScanEntry& entry = folder->files[i];
                 if (!everyName && !MatchesListingPattern(entry.name, mask)) {
                     continue;
                 }
-
-                path.assign(folder);
-                path += entry.name;
-                host.SetStatusPath(kScanningFile, path);
+                m_path.assign(*folderText);
+                m_path += entry.name;
+                m_host.SetStatusPath(kScanningFile, m_path);
 
                 bool passes = true;
-                if (minBytes && entry.size < *minBytes) {
+                if (m_minBytes && entry.size < *m_minBytes) {
                     passes = false;
                 }
-                if (maxBytes && entry.size > *maxBytes) {
+                if (m_maxBytes && entry.size > *m_maxBytes) {
                     passes = false;
                 }
-                if (passes && criteria.dateRange.enabled &&
-                    !InDateWindow(entry, criteria.dateRange)) {
+                if (passes && m_criteria.dateRange.enabled &&
+                    !InDateWindow(
+                        folder->windowTimes.empty() ? entry.lastWrite : folder->windowTimes[i],
+                        m_criteria.dateRange)) {
                     passes = false;
                 }
-                if (!passes) {
-                    ++ignored;
-                    host.SetCounter(Counter::FilesIgnored, ignored);
+                if (!passes || IsExcludedFile(entry.name)) {
+                    ++m_ignored;
+                    m_host.SetCounter(Counter::FilesIgnored, m_ignored);
                     continue;
                 }
-                bool excluded = false;
-                for (const std::string& excludedMask : criteria.excludedFileMasks) {
-                    if (foundation::MatchWildcard(entry.name, excludedMask)) {
-                        excluded = true;
-                        break;
-                    }
+                if (!adopted) {
+                    // The list keeps the folder's text; every file of it points there.
+                    m_out.AdoptFolder(std::move(folder->path));
+                    adopted = true;
                 }
-                if (excluded) {
-                    ++ignored;
-                    host.SetCounter(Counter::FilesIgnored, ignored);
-                    continue;
-                }
-                if (folderRef == nullptr) {
-                    folderRef = out.AddFolder(folder);
-                }
-                out.push_back(
-                    ScanEntry{entry.size, folderRef, entry.name, entry.lastWrite, entry.id});
-                host.SetCounter(Counter::FilesScanned, static_cast<std::int64_t>(out.size()));
+                m_out.push_back(entry);
+                m_host.SetCounter(Counter::FilesScanned, static_cast<std::int64_t>(m_out.size()));
             }
         }
+        if (folder != nullptr) {
+            std::vector<ScanEntry>().swap(folder->files);
+            std::vector<platform::FileTime>().swap(folder->windowTimes);
+        }
+    }
+
+    void Finish(ScanOrder order, std::int64_t* ignoredFiles) {
+        // Sorting 100,000s of entries takes long enough to freeze a window: done on a worker.
+        if (order == ScanOrder::Collated) {
+            RunWhileYielding(m_host, m_out.size(), m_locale,
+                             [&](const platform::Locale& own) { SortScanList(m_out, own); });
+        } else {
+            RunWhileYielding(m_host, m_out.size(), [&] { StableSortBySize(m_out); });
+        }
+        m_host.SetProgressDecorations(false);
+        m_host.SetProgress(0);
+        m_host.SetCounter(Counter::FilesIgnored, m_ignored);
+        m_host.Yield();
+        if (ignoredFiles != nullptr) {
+            *ignoredFiles = m_ignored;
+        }
+    }
+
+private:
+    bool IsExcludedFile(std::string_view name) const {
+        for (const std::string& excludedMask : m_criteria.excludedFileMasks) {
+            if (foundation::MatchWildcard(name, excludedMask)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    const SearchCriteria& m_criteria;
+    SearchHost& m_host;
+    const platform::Locale& m_locale;
+    ScanList& m_out;
+    const std::vector<std::string> m_masks;
+    const std::optional<std::int64_t> m_minBytes;
+    const std::optional<std::int64_t> m_maxBytes;
+    std::int64_t m_ignored = 0;
+    std::string m_path;
+};
+
+}  // namespace
+
+std::optional<DateKind> DateWindowTimeToKeep(const FileDateRange& range) {
+    if (range.enabled && (range.kind == DateKind::Created || range.kind == DateKind::Accessed)) {
+        return range.kind;
+    }
+    return std::nullopt;
+}
+
+void CollectFiles(const FolderList& folders, const SearchCriteria& criteria, SearchHost& host,
+                  platform::FileSystem& fileSystem, const platform::Locale& locale, ScanList& out,
+                  std::int64_t* ignoredFiles, ScanOrder order, const ListingOptions& options) {
+    Collector collector(criteria, host, locale, out);
+    ListingPool::Plan plan;
+    plan.wantedFiles = FilesTheMasksMayTake(collector.Masks(), criteria.includeHidden);
+    plan.windowTime = DateWindowTimeToKeep(criteria.dateRange);
+    ListingPool pool(fileSystem, std::move(plan), locale, options);
+    std::vector<ListingPool::Node*> nodes;
+    if (!collector.Masks().empty()) {  // without a mask nothing is listed
+        nodes.reserve(folders.size());
+        for (const std::string& folder : folders) {
+            nodes.push_back(&pool.Add(foundation::AddTrailingBackslash(folder), 0));
+        }
+    }
+    const std::size_t folderCount = folders.size();
+    for (std::size_t i = 0; i < folderCount; ++i) {
+        collector.Folder([&]() -> ListedFolder* {
+            ListingPool::Node* node = pool.Take(*nodes[i], host);
+            if (node == nullptr) {
+                return nullptr;
+            }
+            if (node->error) {
+                std::rethrow_exception(node->error);
+            }
+            return &node->folder;
+        });
         if (host.AbortRequested()) {
             break;
         }
         host.SetProgress(static_cast<int>(i * 100 / folderCount));
         host.Yield();
     }
+    pool.Stop();
+    collector.Finish(order, ignoredFiles);
+}
 
-    // Sorting 100,000s of entries takes long enough to freeze a window: done on a worker.
-    if (order == ScanOrder::Collated) {
-        RunWhileYielding(host, out.size(), locale,
-                         [&](const platform::Locale& own) { SortScanList(out, own); });
-    } else {
-        RunWhileYielding(host, out.size(), [&] { StableSortBySize(out); });
+void CollectFiles(FolderListings&& listings, const SearchCriteria& criteria, SearchHost& host,
+                  const platform::Locale& locale, ScanList& out, std::int64_t* ignoredFiles,
+                  ScanOrder order) {
+    FolderListings taken = std::move(listings);
+    Collector collector(criteria, host, locale, out);
+    const std::size_t folderCount = taken.folders.size();
+    for (std::size_t i = 0; i < folderCount; ++i) {
+        collector.Folder([&] { return &taken.folders[i]; });
+        if (host.AbortRequested()) {
+            break;
+        }
+        host.SetProgress(static_cast<int>(i * 100 / folderCount));
+        host.Yield();
     }
-    host.SetProgressDecorations(false);
-    host.SetProgress(0);
-    host.SetCounter(Counter::FilesIgnored, ignored);
-    host.Yield();
-    if (ignoredFiles != nullptr) {
-        *ignoredFiles = ignored;
-    }
+    collector.Finish(order, ignoredFiles);
 }
 
 }  // namespace qm::engine

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/FileRecords.h"
+#include "engine/FolderListings.h"
+#include "engine/ListingPool.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchHost.h"
-#include "engine/SortedTextList.h"
 #include "foundation/Globals.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
@@ -48,46 +49,63 @@ int FolderDepth(std::string_view folder, int base, char delim = foundation::kPat
 // sub folder's status and after every listed entry. An abort request ends every open level at
 // its next entry.
 //
+// Folders are listed ahead on worker threads (ListingPool), each once; the host hears of them
+// in the order of a walk that lists each folder when it reaches it, and only on the calling
+// thread. While a listing it needs is still being made, the walk yields every few
+// milliseconds and stops when an abort is requested meanwhile.
+//
 // The criteria, host, file system and locale must outlive the walk.
 class FolderWalk {
 public:
     FolderWalk(const SearchCriteria& criteria, SearchHost& host, platform::FileSystem& fileSystem,
-               const platform::Locale& locale);
+               const platform::Locale& locale, const ListingOptions& options = {});
+    ~FolderWalk();
+    FolderWalk(const FolderWalk&) = delete;
+    FolderWalk& operator=(const FolderWalk&) = delete;
 
     // Walks every search folder in order. out is replaced by the accepted folders, each once
     // (exact bytes: /a/Foo/ and /a/foo/ are two folders) in the locale's case-insensitive order,
     // ties by bytes.
     void WalkSearchFolders(FolderList& out);
 
-    // The walk from one search folder: path ends in the separator on entry and is back to its
-    // entry length on return.
-    void WalkFolder(std::string& path, int base);
-
-    // The folder check; adds an accepted folder to the list. True when accepted.
-    bool CheckFolder(const std::string& folder, int base);
+    // As above, and keeps what the collection needs of each accepted folder: the regular files
+    // that the file masks of the criteria may take, with their facts, so that the collection
+    // lists no folder again.
+    void WalkSearchFolders(FolderListings& out);
 
     // Folders rejected or skipped so far.
     std::int64_t IgnoredFolders() const { return m_ignoredFolders; }
 
 private:
+    struct AcceptedSet;
+    using Node = ListingPool::Node;
+
+    void Walk(bool keepFiles);
     bool IsIgnored(const std::string& folder) const;
-    bool IsExcludedByMask(const std::string& folder) const;
-    // Lists path into the listing of level. A folder that gives nothing to walk is counted,
-    // shown and named as skipped; false then.
-    bool ListForWalk(const std::string& path, std::size_t level, bool searchFolder);
-    // One level whose listing is made: checks path, then walks its sub folders.
-    void WalkListed(std::string& path, int base, std::size_t level);
+    // The folder check; keeps an accepted folder (once). True when accepted.
+    bool CheckFolder(Node& node);
+    // Whether folder is rejected by the rules that need no locale (so any thread may ask).
+    bool SurelyRejected(const std::string& folder, int base) const;
+    // Takes node's listing. A folder that gives nothing to walk is counted, shown and named as
+    // skipped; null then, and also when an abort was requested while it was awaited.
+    Node* TakeForWalk(Node& node, bool searchFolder, bool& aborted);
+    // One level whose listing is made: checks it, then walks its sub folders. False when the
+    // walk was given up for an abort.
+    bool WalkListed(Node& node);
     void CountIgnored();
+    // The accepted folders in the list's order.
+    std::vector<Node*> SortedAccepted();
 
     const SearchCriteria& m_criteria;
     SearchHost& m_host;
     platform::FileSystem& m_fileSystem;
     const platform::Locale& m_locale;
-    SortedTextList m_folders;
+    const ListingOptions m_options;
+    std::vector<std::string> m_masks;
+    std::unique_ptr<ListingPool> m_pool;
+    std::vector<Node*> m_accepted;  // in the order they were accepted
+    std::unique_ptr<AcceptedSet> m_acceptedSet;
     std::int64_t m_ignoredFolders = 0;
-    // One listing per level of the walk, reused from folder to folder (a deque: a deeper level
-    // is added while the listings above it are being read).
-    std::deque<std::vector<platform::DirEntry>> m_listings;
 };
 
 // Runs a FolderWalk. ignoredFolders, when given, receives the number of rejected and skipped
@@ -95,6 +113,14 @@ private:
 void WalkSearchFolders(const SearchCriteria& criteria, SearchHost& host,
                        platform::FileSystem& fileSystem, FolderList& out,
                        std::int64_t* ignoredFolders = nullptr,
-                       const platform::Locale& locale = platform::UserLocale());
+                       const platform::Locale& locale = platform::UserLocale(),
+                       const ListingOptions& options = {});
+
+// The same, keeping each accepted folder's files for the collection (see FolderWalk).
+void WalkSearchFolders(const SearchCriteria& criteria, SearchHost& host,
+                       platform::FileSystem& fileSystem, FolderListings& out,
+                       std::int64_t* ignoredFolders = nullptr,
+                       const platform::Locale& locale = platform::UserLocale(),
+                       const ListingOptions& options = {});
 
 }  // namespace qm::engine

@@ -104,6 +104,11 @@ const std::string* ScanList::AddFolder(std::string_view folder) {
     return stored;
 }
 
+const std::string* ScanList::AdoptFolder(std::unique_ptr<std::string> folder) {
+    m_folders.push_back(std::move(folder));
+    return m_folders.back().get();
+}
+
 ScanEntry& ScanList::Add(std::int64_t size, std::string_view path, platform::FileTime lastWrite,
                          platform::FileId id) {
     const std::size_t split = path.rfind(foundation::kPathDelim);

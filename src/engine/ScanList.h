@@ -70,6 +70,11 @@ public:
     // per distinct text.
     const std::string* AddFolder(std::string_view folder);
 
+    // Takes over folder as a table entry, for entries that point to it already, and returns it.
+    // It is not looked up by AddFolder (which would make a second copy of equal text; paths
+    // compare alike either way): a listing hands over each folder once.
+    const std::string* AdoptFolder(std::unique_ptr<std::string> folder);
+
     // Appends the entry of path; the folder part (up to the last separator) goes to the table.
     ScanEntry& Add(std::int64_t size, std::string_view path, platform::FileTime lastWrite = 0,
                    platform::FileId id = {});

@@ -46,24 +46,24 @@ SearchResult RunSearch(const SearchCriteria& criteria, SearchHost& host,
     result.startTime = WallClockNow();
 
     // The lists live for this run only.
-    FolderList folders;
+    FolderListings folders;
     ScanList scanList;
     DuplicateList duplicates;
     SearchStep step = SearchStep::FolderScan;
     try {
         WalkSearchFolders(criteria, host, fileSystem, folders, &counters.foldersIgnored, locale);
-        counters.foldersScanned = static_cast<std::int64_t>(folders.size());
+        counters.foldersScanned = static_cast<std::int64_t>(folders.folders.size());
         host.SetStepState(SearchStep::FolderScan, StepState::Done);
         host.SetStepState(SearchStep::FileScan, StepState::InProgress);
         step = SearchStep::FileScan;
 
         const bool byContent =
             criteria.method == Method::ContentsOnly || criteria.method == Method::ContentsAndName;
-        CollectFiles(folders, criteria, host, fileSystem, locale, scanList, &counters.filesIgnored,
+        // The walk listed every folder already: the collection takes its listings over.
+        CollectFiles(std::move(folders), criteria, host, locale, scanList, &counters.filesIgnored,
                      byContent ? ScanOrder::BySize : ScanOrder::Collated);
         counters.filesScanned = static_cast<std::int64_t>(scanList.size());
         host.SetStepState(SearchStep::FileScan, StepState::Done);
-        FolderList().swap(folders);
         host.Yield();
 
         host.SetStepState(SearchStep::FileComparison, StepState::InProgress);

@@ -3,8 +3,10 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::platform {
@@ -101,6 +103,25 @@ public:
             return {};
         }
         return {ListResult::Failed, "cannot be listed"};
+    }
+
+    // Picks, by name and hidden flag, the regular files of a listing whose facts are wanted. May
+    // be called from several threads at once.
+    using WantedFiles = std::function<bool(std::string_view name, bool hidden)>;
+
+    // As ListFolderChecked with ListDetail::KindOnly, and fills in the facts (size, times, id) of
+    // the regular files that wanted picks; other entries may come without facts (a folder needs
+    // none to be walked). When the names can be read but the facts of a picked file cannot (a
+    // folder without search permission), the folder still counts as listed, so that a walk goes
+    // on below it, and factsFailure says why; no picked file's facts are to be used then.
+    // factsFailure is empty otherwise. The default lists with ListDetail::Full: every entry with
+    // its facts, and a folder whose facts fail is not listed at all.
+    virtual ListOutcome ListFolderWithFacts(const std::string& folder, const WantedFiles& wanted,
+                                            std::vector<DirEntry>& entries, bool refusePseudo,
+                                            std::string& factsFailure) {
+        (void)wanted;
+        factsFailure.clear();
+        return ListFolderChecked(folder, ListDetail::Full, entries, refusePseudo);
     }
 
     virtual FileFacts Stat(const std::string& path) = 0;

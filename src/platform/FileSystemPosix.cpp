@@ -314,6 +314,60 @@ public:
 
     ListOutcome ListFolderChecked(const std::string& folder, ListDetail detail,
                                   std::vector<DirEntry>& entries, bool refusePseudo) override {
+        std::string unused;
+        return List(folder, detail == ListDetail::Full ? Facts::All : Facts::None, nullptr, entries,
+                    refusePseudo, unused);
+    }
+
+    ListOutcome ListFolderWithFacts(const std::string& folder, const WantedFiles& wanted,
+                                    std::vector<DirEntry>& entries, bool refusePseudo,
+                                    std::string& factsFailure) override {
+        return List(folder, Facts::Wanted, &wanted, entries, refusePseudo, factsFailure);
+    }
+
+    FileFacts Stat(const std::string& path) override {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0) {
+            return {};
+        }
+        return FactsOfStat(st);
+    }
+
+    std::unique_ptr<ReadableFile> OpenForRead(const std::string& path) override {
+        return OpenRegularAt(AT_FDCWD, path.c_str());
+    }
+
+    std::unique_ptr<FolderCache> NewFolderCache() override {
+        return std::make_unique<PosixFolderCache>();
+    }
+
+    std::unique_ptr<ReadableFile> OpenForReadCached(const std::string& path,
+                                                    FolderCache* cache) override {
+        auto* folders = dynamic_cast<PosixFolderCache*>(cache);
+        const std::size_t cut = path.rfind('/');
+        // A name of its own after the folder part; anything else goes by its whole path.
+        if (folders == nullptr || cut == std::string::npos || cut + 1 == path.size()) {
+            return OpenForRead(path);
+        }
+        const int dirFd = folders->FolderFd(std::string_view(path).substr(0, cut + 1));
+        if (dirFd < 0) {
+            return OpenForRead(path);
+        }
+        return OpenRegularAt(dirFd, path.c_str() + cut + 1);
+    }
+
+private:
+    // Which entries a listing examines with statx.
+    enum class Facts : std::uint8_t {
+        None,    // only where the listing gives no kind
+        All,     // every entry
+        Wanted,  // regular files that wanted picks
+    };
+
+    static ListOutcome List(const std::string& folder, Facts facts, const WantedFiles* wanted,
+                            std::vector<DirEntry>& entries, bool refusePseudo,
+                            std::string& factsFailure) {
+        factsFailure.clear();
         const int fd = ::open(folder.empty() ? "." : folder.c_str(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
@@ -358,21 +412,31 @@ public:
                 DirEntry& entry = entries[count];
                 entry.name.assign(name);
                 entry.hidden = name[0] == '.';
-                if (detail == ListDetail::Full || d->d_type == DT_UNKNOWN) {
+                // Without a kind from the listing, only statx tells a folder from a file.
+                const bool needsKind = d->d_type == DT_UNKNOWN;
+                const bool wantsFacts =
+                    facts == Facts::All ||
+                    (facts == Facts::Wanted && factsFailure.empty() &&
+                     (d->d_type == DT_REG || needsKind) && (*wanted)(entry.name, entry.hidden));
+                if (wantsFacts || needsKind) {
                     if (!StatEntry(fd, name, entry)) {
-                        // A folder without search permission shows names but no facts: it
-                        // cannot be listed. Any other entry that cannot be examined (gone
-                        // since the listing read it) is left out rather than made up.
-                        if (errno == EACCES || errno == EPERM) {
+                        const bool denied = errno == EACCES || errno == EPERM;
+                        if (denied && !needsKind && facts == Facts::Wanted) {
+                            // A folder without search permission shows names but no facts: the
+                            // walk may still go on below it, its files cannot be taken.
+                            factsFailure = std::strerror(errno);
+                            ClearFacts(entry, KindOfDirentType(d->d_type));
+                            ++count;
+                        } else if (denied) {
+                            // Facts asked of every entry, or a kind that only statx tells: the
+                            // folder cannot be listed. Any other entry that cannot be examined
+                            // (gone since the listing read it) is left out rather than made up.
                             error = errno;
                         }
                         continue;
                     }
                 } else {
-                    entry.kind = KindOfDirentType(d->d_type);
-                    entry.size = 0;
-                    entry.lastWrite = entry.creation = entry.lastAccess = 0;
-                    entry.id = {};
+                    ClearFacts(entry, KindOfDirentType(d->d_type));
                 }
                 ++count;
             }
@@ -386,35 +450,11 @@ public:
         return {};
     }
 
-    FileFacts Stat(const std::string& path) override {
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0) {
-            return {};
-        }
-        return FactsOfStat(st);
-    }
-
-    std::unique_ptr<ReadableFile> OpenForRead(const std::string& path) override {
-        return OpenRegularAt(AT_FDCWD, path.c_str());
-    }
-
-    std::unique_ptr<FolderCache> NewFolderCache() override {
-        return std::make_unique<PosixFolderCache>();
-    }
-
-    std::unique_ptr<ReadableFile> OpenForReadCached(const std::string& path,
-                                                    FolderCache* cache) override {
-        auto* folders = dynamic_cast<PosixFolderCache*>(cache);
-        const std::size_t cut = path.rfind('/');
-        // A name of its own after the folder part; anything else goes by its whole path.
-        if (folders == nullptr || cut == std::string::npos || cut + 1 == path.size()) {
-            return OpenForRead(path);
-        }
-        const int dirFd = folders->FolderFd(std::string_view(path).substr(0, cut + 1));
-        if (dirFd < 0) {
-            return OpenForRead(path);
-        }
-        return OpenRegularAt(dirFd, path.c_str() + cut + 1);
+    static void ClearFacts(DirEntry& entry, EntryKind kind) {
+        entry.kind = kind;
+        entry.size = 0;
+        entry.lastWrite = entry.creation = entry.lastAccess = 0;
+        entry.id = {};
     }
 };
 

@@ -1,6 +1,8 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -429,6 +431,80 @@ TEST(FileSystemTest, UnreadableFolderThroughPermissionsIsNotListedForOrdinaryUse
     TempTree tree({{"locked/inner", Content("x")}, {"locked/", Folder().WithMode(0)}});
     std::vector<DirEntry> entries;
     EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("locked/"), ListDetail::Full, entries));
+}
+
+// The walk's listing takes the facts of the files the collection may want, and of nothing else.
+TEST(FileSystemTest, ListingWithFactsExaminesOnlyTheWantedFiles) {
+    TempTree tree({{"a.txt", Content("abc")},
+                   {"b.log", Content("hello")},
+                   {".c.txt", Content("hidden")},
+                   {"sub/", Folder()},
+                   {"link.txt", SymlinkTo("a.txt")}});
+    std::vector<DirEntry> entries;
+    std::string factsFailure = "stale";
+    const FileSystem::WantedFiles wanted = [](std::string_view name, bool hidden) {
+        return !hidden && name.ends_with(".txt");
+    };
+    const ListOutcome outcome =
+        SystemFileSystem().ListFolderWithFacts(tree.Root(), wanted, entries, true, factsFailure);
+    ASSERT_EQ(outcome.result, ListResult::Listed);
+    EXPECT_TRUE(factsFailure.empty());
+    std::map<std::string, DirEntry> byName;
+    for (const DirEntry& entry : entries) byName[entry.name] = entry;
+    ASSERT_EQ(byName.size(), 5u);
+    EXPECT_EQ(byName["a.txt"].kind, EntryKind::RegularFile);
+    EXPECT_EQ(byName["a.txt"].size, 3);
+    EXPECT_NE(byName["a.txt"].id.inode, 0u);
+    EXPECT_NE(byName["a.txt"].lastWrite, 0);
+    // Not wanted: the kind from the listing, no facts.
+    EXPECT_EQ(byName["b.log"].kind, EntryKind::RegularFile);
+    EXPECT_EQ(byName["b.log"].size, 0);
+    EXPECT_TRUE(byName[".c.txt"].hidden);
+    EXPECT_EQ(byName[".c.txt"].size, 0);
+    EXPECT_EQ(byName["sub"].kind, EntryKind::Folder);
+    EXPECT_EQ(byName["link.txt"].kind, EntryKind::SymbolicLink);
+}
+
+// Without search permission a folder shows its names but not the facts of its files: it is still
+// listed, so that a walk can name its sub folders, and the failure says why the files cannot be
+// taken. A folder whose files nobody wants lists without a failure.
+TEST(FileSystemTest, ListingWithFactsOfAFolderWithoutSearchPermission) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become an unprivileged user";
+    }
+    TempTree tree({{"noexec/inner.txt", Content("x")},
+                   {"noexec/sub/", Folder()},
+                   {"noexec/", Folder().WithMode(0444)}});
+    ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+    const std::string folder = tree.Path("noexec/");
+    // Run as nobody in a child: 0 when the listing came out as it should.
+    const auto listAsNobody = [&](bool wantFiles) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+                ::setresuid(65534, 65534, 65534) != 0) {
+                ::_exit(10);
+            }
+            std::vector<DirEntry> entries;
+            std::string factsFailure;
+            const FileSystem::WantedFiles wanted = [&](std::string_view, bool) {
+                return wantFiles;
+            };
+            const ListOutcome outcome = SystemFileSystem().ListFolderWithFacts(
+                folder, wanted, entries, false, factsFailure);
+            if (outcome.result != ListResult::Listed)
+                ::_exit(11);
+            if (entries.size() != 2)
+                ::_exit(12);
+            const std::string expected = wantFiles ? "Permission denied" : "";
+            ::_exit(factsFailure == expected ? 0 : 13);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(listAsNobody(true), 0);
+    EXPECT_EQ(listAsNobody(false), 0);
 }
 
 }  // namespace
