@@ -28,8 +28,8 @@ set(CPACK_STRIP_FILES ON)
 # their own folder (Default.ini is never written there): configure with -DCMAKE_INSTALL_PREFIX=/usr.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "duplicate-file finder with a desktop window and a command line")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Quillmere finds the files that are stored more than once on your disks. You
+# The extended description; CPack puts the summary above it as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillmere finds the files that are stored more than once on your disks. You
 tick the folders to search and the file types to consider, narrow the search
 by size, date or folder, and choose how files are compared: by their contents
 (the default), size, name, or both.
