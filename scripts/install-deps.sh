@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmere needs, and only those that are missing.
-# Usage: scripts/install-deps.sh [core|gui|bench|fuzz|tidy]...   (default: core gui)
+# Usage: scripts/install-deps.sh [core|gui|bench|fuzz|tidy|package]...   (default: core gui)
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
@@ -10,6 +10,8 @@ gui=(qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqt6dbus6 dbus-daem
 bench=(hyperfine jdupes fdupes rmlint rdfind time)
 fuzz=(clang libclang-rt-14-dev)
 tidy=(clang-tidy python3)
+# scripts/package.sh and scripts/check-package.sh: dpkg-shlibdeps (dpkg-dev, file), the checkers.
+package=(dpkg-dev file lintian desktop-file-utils appstream man-db)
 
 wanted=()
 groups=("$@")
@@ -21,7 +23,8 @@ for g in "${groups[@]}"; do
     bench) wanted+=("${bench[@]}") ;;
     fuzz) wanted+=("${fuzz[@]}") ;;
     tidy) wanted+=("${tidy[@]}") ;;
-    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz, tidy)" >&2; exit 2 ;;
+    package) wanted+=("${package[@]}") ;;
+    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz, tidy, package)" >&2; exit 2 ;;
   esac
 done
 

@@ -31,6 +31,9 @@ QIcon QuillmereIcon() {
 
 QuillmereApplication::QuillmereApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quillmere"));
+    // The name of the installed menu entry (packaging/), by which Wayland and task bars match
+    // the window to its entry and icon.
+    setDesktopFileName(QStringLiteral("org.quillmere.Quillmere"));
     setWindowIcon(QuillmereIcon());
 }
 
