@@ -141,6 +141,12 @@ public:
         if (result == 0) {
             return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
         }
+        if (result == CSTR_EQUAL) {
+            // The system's collation gives some characters no weight (U+FFFD, the code points
+            // that stand for ill-formed bytes): texts that differ in more than case still differ.
+            const int tie = ToUpper(a).compare(ToUpper(b));
+            return (tie > 0) - (tie < 0);
+        }
         return result - CSTR_EQUAL;
     }
 
@@ -163,6 +169,9 @@ public:
         while (!key.empty() && key.back() == '\0') {
             key.pop_back();
         }
+        // The tie-break of Compare, after a byte below every weight the key holds but 0.
+        key += '\x01';
+        key += ToUpper(text);
         return key;
     }
 

@@ -1,11 +1,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <map>
@@ -56,6 +59,7 @@ std::string ReadAll(ReadableFile& file) {
 constexpr std::int64_t kBeyond4GiB = (std::int64_t{4} << 30) + 10;
 
 TEST(FileSystemTest, ListingReportsKindsSizesAndHiddenWithoutDotEntries) {
+    QM_SKIP_ON_WINDOWS("symbolic links and FIFOs");
     TempTree tree({
         {"a/x.txt", Content("hello")},
         {"a/b/y.bin", Size(5000)},
@@ -104,6 +108,7 @@ TEST(FileSystemTest, ListingReportsKindsSizesAndHiddenWithoutDotEntries) {
 }
 
 TEST(FileSystemTest, ListingFailsForMissingOrNonFolderPathsAndEmptiesTheVector) {
+    QM_SKIP_ON_WINDOWS("symbolic links and FIFOs");
     TempTree tree({{"file", Content("x")}, {"link", SymlinkTo(".")}, {"fifo", Fifo()}});
     std::vector<DirEntry> entries(3);
     EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("missing/"), ListDetail::Full, entries));
@@ -135,10 +140,18 @@ TEST(FileSystemTest, ReusedVectorIsReplacedNotAppendedTo) {
 }
 
 TEST(FileSystemTest, NamesAreExactBytes) {
+#ifdef _WIN32
+    // Names outside every ANSI code page: they must come back as the same UTF-8 bytes.
+    const std::vector<std::string> names = {
+        " lead",     "Ελληνικά σύνολο", "日本語",     "😀 emoji", "mixed ü 中 😀.txt",
+        ".hidden 😀", "quote'",          "semi;colon", "ÄÖÜ",
+    };
+#else
     const std::vector<std::string> names = {
         "a|b",   " lead and trail ", "cr\rlf\n",    "bad\xff\xfe", "\xc3(",  "\xe9t\xe9",
         "tab\t", "star*?",           "back\\slash", "quote\"'",    "日本語", ".hidden|x",
     };
+#endif
     TempTree tree;
     for (const auto& name : names) {
         tree.Add({"f/" + name, Content(name)});
@@ -175,7 +188,8 @@ TEST(FileSystemTest, HardLinksShareTheIdAndOtherFilesDoNot) {
 }
 
 TEST(FileSystemTest, TimesSetByTheTreeComeBack) {
-    const FileTime write = Seconds(1'136'473'446) + 123'456'789;  // 2006-01-05, with nanoseconds
+    // 2006-01-05, to the 100 nanoseconds that every system's file times keep.
+    const FileTime write = Seconds(1'136'473'446) + 123'456'700;
     const FileTime access = Seconds(1'500'000'000);
     const FileTime before1970 = Seconds(-86'400 * 365);
     const FileTime after2107 = Seconds(5'680'000'000);
@@ -196,12 +210,15 @@ TEST(FileSystemTest, TimesSetByTheTreeComeBack) {
     const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-    EXPECT_GT(root.at("f").creation, now - Seconds(600));
-    EXPECT_LE(root.at("f").creation, now + Seconds(5));
+    if (!test::UnderWine()) {  // Wine reports no birth time
+        EXPECT_GT(root.at("f").creation, now - Seconds(600));
+        EXPECT_LE(root.at("f").creation, now + Seconds(5));
+    }
     EXPECT_EQ(SystemFileSystem().Stat(tree.Path("f")).lastWrite, write);
 }
 
 TEST(FileSystemTest, StatDoesNotFollowAFinalLink) {
+    QM_SKIP_ON_WINDOWS("symbolic links");
     TempTree tree({{"dir/file", Content("12345")},
                    {"toDir", SymlinkTo("dir")},
                    {"toFile", SymlinkTo("dir/file")},
@@ -221,6 +238,7 @@ TEST(FileSystemTest, StatDoesNotFollowAFinalLink) {
     EXPECT_EQ(ListByName(fs, tree.Path("toDir/")).size(), 1u);
 }
 
+#ifndef _WIN32  // FIFOs, symbolic links and POSIX permissions
 TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
     const std::string content = TempTree::Bytes(300'000, 7);
     TempTree tree({{"file", Content(content)},
@@ -279,13 +297,15 @@ TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
         EXPECT_EQ(big->Facts().size, kBeyond4GiB);
     }
 }
+#endif
 
 TEST(FileSystemTest, ReadableFileFactsDescribeTheOpenFileNotThePath) {
     TempTree tree({{"file", Content("first")}});
     auto file = SystemFileSystem().OpenForRead(tree.Path("file"));
     ASSERT_NE(file, nullptr);
     const FileId id = file->Facts().id;
-    tree.Remove("file");
+    // Moved aside, not removed: Windows keeps the name of a removed file while it is open.
+    std::filesystem::rename(tree.Path("file"), tree.Path("old"));
     tree.Add({"file", Content("a longer replacement")});
     EXPECT_EQ(file->Facts().id, id);
     EXPECT_EQ(file->Facts().size, 5);
@@ -314,6 +334,7 @@ TEST(FileSystemTest, CurrentFactsSeeWritesToTheOpenFile) {
 }
 
 TEST(FileSystemTest, CheckedListingSaysWhyAFolderGaveNothing) {
+    QM_SKIP_ON_WINDOWS("POSIX permissions and pseudo file systems");
     TempTree tree({{"dir/a", Content("x")}, {"file", Content("f")}});
     FileSystem& fs = SystemFileSystem();
     std::vector<DirEntry> entries;
@@ -351,6 +372,7 @@ TEST(FileSystemTest, CheckedListingSaysWhyAFolderGaveNothing) {
 
 // devtmpfs calls itself tmpfs to statfs; the mount table tells them apart.
 TEST(FileSystemTest, DevtmpfsIsAPseudoFileSystem) {
+    QM_SKIP_ON_WINDOWS("pseudo file systems");
     std::ifstream mounts("/proc/self/mountinfo");
     bool devIsDevtmpfs = false;
     for (std::string line; std::getline(mounts, line);) {
@@ -368,6 +390,7 @@ TEST(FileSystemTest, DevtmpfsIsAPseudoFileSystem) {
 }
 
 TEST(FileSystemTest, SymbolicLinkLoopIsListedAsALink) {
+    QM_SKIP_ON_WINDOWS("symbolic links");
     TempTree tree({{"a/up", SymlinkTo("..")}, {"a/self", SymlinkTo("self")}});
     const auto a = ListByName(SystemFileSystem(), tree.Path("a/"));
     EXPECT_EQ(a.at("up").kind, EntryKind::SymbolicLink);
@@ -422,6 +445,7 @@ TEST(FileSystemTest, FaultyFileSystemInjectsFailures) {
     EXPECT_EQ(fs.ListedFolders().front(), tree.Path("locked/"));
 }
 
+#ifndef _WIN32  // FIFOs, symbolic links and POSIX permissions
 TEST(FileSystemTest, UnreadableFolderThroughPermissionsIsNotListedForOrdinaryUsers) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads every folder; FaultyFileSystem covers this case";
@@ -430,6 +454,7 @@ TEST(FileSystemTest, UnreadableFolderThroughPermissionsIsNotListedForOrdinaryUse
     std::vector<DirEntry> entries;
     EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("locked/"), ListDetail::Full, entries));
 }
+#endif
 
 }  // namespace
 }  // namespace qm::platform
