@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmere needs, and only those that are missing.
-# Usage: scripts/install-deps.sh [core|gui|bench|fuzz]...   (default: core gui)
+# Usage: scripts/install-deps.sh [core|gui|bench|fuzz|windows]...   (default: core gui)
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
@@ -9,6 +9,8 @@ core+=(libxml2-dev)
 gui=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6dbus6 dbus-daemon xvfb xauth libuemf-dev)
 bench=(hyperfine jdupes fdupes rmlint rdfind time)
 fuzz=(clang libclang-rt-14-dev)
+# The Windows cross build and its test run: mingw-w64 (POSIX threads), Wine, GoogleTest's sources.
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
 
 wanted=()
 groups=("$@")
@@ -19,7 +21,8 @@ for g in "${groups[@]}"; do
     gui) wanted+=("${gui[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
     fuzz) wanted+=("${fuzz[@]}") ;;
-    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz)" >&2; exit 2 ;;
+    windows) wanted+=("${windows[@]}") ;;
+    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz, windows)" >&2; exit 2 ;;
   esac
 done
 
