@@ -9,6 +9,7 @@
 
 #include "platform/Win32Tools.h"
 #include "support/FileOperationSupport.h"
+#include "support/TempTreeSystem.h"
 
 namespace qm::test {
 
@@ -16,29 +17,6 @@ namespace {
 
 using platform::win32::Handle;
 using platform::win32::SystemPath;
-
-void RemoveAll(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return;
-    }
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        ::DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (std::wcscmp(data.cFileName, L".") != 0 && std::wcscmp(data.cFileName, L"..") != 0) {
-                RemoveAll(path + L"\\" + data.cFileName);
-            }
-        } while (::FindNextFileW(find, &data) != 0);
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryW(path.c_str());
-}
 
 }  // namespace
 
@@ -57,7 +35,7 @@ OtherFileSystemFolder::OtherFileSystemFolder() {
 
 OtherFileSystemFolder::~OtherFileSystemFolder() {
     if (!m_path.empty()) {
-        RemoveAll(SystemPath(m_path.substr(0, m_path.size() - 1)));
+        RemoveAllEntries(SystemPath(m_path.substr(0, m_path.size() - 1)));
     }
 }
 

@@ -31,6 +31,24 @@ void GenerateBytes(std::uint64_t& state, char* buffer, std::size_t length) {
     }
 }
 
+void WriteGenerated(const TreeNode& node,
+                    const std::function<void(const char* data, std::size_t length)>& write) {
+    std::string chunk(std::size_t{1} << 20, '\0');
+    std::uint64_t state = node.seed;
+    std::int64_t left = node.size;
+    while (left > 0) {
+        const std::size_t length = left < static_cast<std::int64_t>(chunk.size())
+                                       ? static_cast<std::size_t>(left)
+                                       : chunk.size();
+        if (node.fill == TreeNode::Fill::Random) {
+            // Chunks are multiples of 8 bytes, so the stream continues seamlessly.
+            GenerateBytes(state, chunk.data(), length);
+        }
+        write(chunk.data(), length);
+        left -= static_cast<std::int64_t>(length);
+    }
+}
+
 std::string SafeTestName() {
     std::string name = "qm";
     if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info()) {

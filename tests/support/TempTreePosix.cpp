@@ -159,23 +159,11 @@ void TempTree::Build(const TreeEntry& entry) {
             }
             break;
         case TreeNode::Fill::Random:
-        case TreeNode::Fill::Zeros: {
-            std::string chunk(std::size_t{1} << 20, '\0');
-            std::uint64_t state = node.seed;
-            std::int64_t left = node.size;
-            while (left > 0) {
-                const std::size_t length = left < static_cast<std::int64_t>(chunk.size())
-                                               ? static_cast<std::size_t>(left)
-                                               : chunk.size();
-                if (node.fill == TreeNode::Fill::Random) {
-                    // Chunks are multiples of 8 bytes, so the stream continues seamlessly.
-                    GenerateBytes(state, chunk.data(), length);
-                }
-                WriteAll(fd, chunk.data(), length, full);
-                left -= static_cast<std::int64_t>(length);
-            }
+        case TreeNode::Fill::Zeros:
+            WriteGenerated(node, [&](const char* data, std::size_t length) {
+                WriteAll(fd, data, length, full);
+            });
             break;
-        }
     }
     for (const auto& [offset, bytes] : node.patches) {
         if (::lseek(fd, offset, SEEK_SET) < 0) {

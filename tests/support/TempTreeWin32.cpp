@@ -63,34 +63,6 @@ bool NameStartsWithDot(const std::string& path) {
     return !name.empty() && name[0] == '.';
 }
 
-// Removes path and everything below it; read-only entries are made writable first.
-void RemoveAll(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return;
-    }
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-        WIN32_FIND_DATAW data;
-        const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (std::wcscmp(data.cFileName, L".") != 0 &&
-                    std::wcscmp(data.cFileName, L"..") != 0) {
-                    RemoveAll(path + L"\\" + data.cFileName);
-                }
-            } while (::FindNextFileW(find, &data) != 0);
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryW(path.c_str());
-    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        ::RemoveDirectoryW(path.c_str());
-    } else {
-        ::DeleteFileW(path.c_str());
-    }
-}
-
 std::wstring WithoutSeparator(std::wstring path) {
     while (path.size() > 7 && path.back() == L'\\') {
         path.pop_back();
@@ -112,6 +84,33 @@ bool UnderWine() {
     // Wine's ntdll exports its version; Windows' does not.
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void RemoveAllEntries(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        WIN32_FIND_DATAW data;
+        const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (std::wcscmp(data.cFileName, L".") != 0 &&
+                    std::wcscmp(data.cFileName, L"..") != 0) {
+                    RemoveAllEntries(path + L"\\" + data.cFileName);
+                }
+            } while (::FindNextFileW(find, &data) != 0);
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryW(path.c_str());
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        ::RemoveDirectoryW(path.c_str());
+    } else {
+        ::DeleteFileW(path.c_str());
+    }
 }
 
 TempTree::TempTree() {
@@ -144,12 +143,12 @@ TempTree::TempTree(std::initializer_list<TreeEntry> entries) : TempTree() {
 }
 
 TempTree::~TempTree() {
-    RemoveAll(WithoutSeparator(SystemPath(m_root)));
+    RemoveAllEntries(WithoutSeparator(SystemPath(m_root)));
 }
 
 void TempTree::Remove(const std::string& relative) {
     const std::wstring path = WithoutSeparator(SystemPath(Path(relative)));
-    RemoveAll(path);
+    RemoveAllEntries(path);
     if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         throw std::runtime_error("TempTree: cannot remove " + Path(relative));
     }
@@ -207,22 +206,11 @@ void TempTree::Build(const TreeEntry& entry) {
             break;
         }
         case TreeNode::Fill::Random:
-        case TreeNode::Fill::Zeros: {
-            std::string chunk(std::size_t{1} << 20, '\0');
-            std::uint64_t state = node.seed;
-            std::int64_t left = node.size;
-            while (left > 0) {
-                const std::size_t length = left < static_cast<std::int64_t>(chunk.size())
-                                               ? static_cast<std::size_t>(left)
-                                               : chunk.size();
-                if (node.fill == TreeNode::Fill::Random) {
-                    GenerateBytes(state, chunk.data(), length);
-                }
-                WriteAll(file.Get(), chunk.data(), length, full);
-                left -= static_cast<std::int64_t>(length);
-            }
+        case TreeNode::Fill::Zeros:
+            WriteGenerated(node, [&](const char* data, std::size_t length) {
+                WriteAll(file.Get(), data, length, full);
+            });
             break;
-        }
     }
     for (const auto& [offset, bytes] : node.patches) {
         LARGE_INTEGER at;
