@@ -92,8 +92,12 @@ void RemoveAllEntries(const std::wstring& path) {
         return;
     }
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        ::DeleteFileW(path.c_str());
+        return;
+    }
+    // A link to a folder goes by itself; whatever it reaches stays.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         WIN32_FIND_DATAW data;
         const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
         if (find != INVALID_HANDLE_VALUE) {
@@ -105,12 +109,8 @@ void RemoveAllEntries(const std::wstring& path) {
             } while (::FindNextFileW(find, &data) != 0);
             ::FindClose(find);
         }
-        ::RemoveDirectoryW(path.c_str());
-    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        ::RemoveDirectoryW(path.c_str());
-    } else {
-        ::DeleteFileW(path.c_str());
     }
+    ::RemoveDirectoryW(path.c_str());
 }
 
 TempTree::TempTree() {
