@@ -27,18 +27,33 @@ function(qm_library name)
   qm_target_defaults(${name})
 endfunction()
 
-# qm_gtests(DIR <dir> DEPS <libs...>): one GoogleTest program per *Test.cpp in DIR.
+# qm_gtests(DIR <dir> DEPS <libs...> [EXCLUDE <names...>]): one GoogleTest program per *Test.cpp
+# in DIR, but those named in EXCLUDE.
 function(qm_gtests)
-  cmake_parse_arguments(ARG "" "DIR;PREFIX" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIR;PREFIX" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${ARG_DIR}/*Test.cpp)
   foreach(src IN LISTS tests)
     get_filename_component(base ${src} NAME_WE)
+    if(base IN_LIST ARG_EXCLUDE)
+      continue()
+    endif()
     set(exe ${ARG_PREFIX}${base})
     add_executable(${exe} ${src})
     target_link_libraries(${exe} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
     qm_target_defaults(${exe})
-    gtest_discover_tests(${exe} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS core)
+    qm_add_gtest(${exe})
   endforeach()
+endfunction()
+
+# Registers a GoogleTest program with ctest: one test per case here; in a cross build, where each
+# start of the program under the emulator (Wine) is slow, the whole program as one test.
+function(qm_add_gtest exe)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${exe} COMMAND ${exe} --gtest_brief=1)
+    set_tests_properties(${exe} PROPERTIES LABELS core)
+  else()
+    gtest_discover_tests(${exe} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS core ${ARGN})
+  endif()
 endfunction()
 
 # qm_qtests(DIR <dir> DEPS <libs...>): one Qt Test program per *Test.cpp in DIR, run offscreen.

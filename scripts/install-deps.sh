@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmere needs, and only those that are missing.
-# Usage: scripts/install-deps.sh [core|gui|bench|fuzz|tidy|package]...   (default: core gui)
+# Usage: scripts/install-deps.sh [core|gui|bench|fuzz|tidy|package|windows]...   (default: core gui)
 set -euo pipefail
 
 core=(g++ cmake make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
@@ -12,6 +12,8 @@ fuzz=(clang libclang-rt-14-dev)
 tidy=(clang-tidy python3)
 # scripts/package.sh and scripts/check-package.sh: dpkg-shlibdeps (dpkg-dev, file), the checkers.
 package=(dpkg-dev file lintian desktop-file-utils appstream man-db)
+# The Windows cross build and its test run: mingw-w64 (POSIX threads), Wine, GoogleTest's sources.
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
 
 wanted=()
 groups=("$@")
@@ -24,7 +26,8 @@ for g in "${groups[@]}"; do
     fuzz) wanted+=("${fuzz[@]}") ;;
     tidy) wanted+=("${tidy[@]}") ;;
     package) wanted+=("${package[@]}") ;;
-    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz, tidy, package)" >&2; exit 2 ;;
+    windows) wanted+=("${windows[@]}") ;;
+    *) echo "install-deps: unknown group '$g' (core, gui, bench, fuzz, tidy, package, windows)" >&2; exit 2 ;;
   esac
 done
 

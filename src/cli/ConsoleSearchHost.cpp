@@ -1,9 +1,7 @@
 #include "cli/ConsoleSearchHost.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include "cli/ScanCommand.h"
+#include "platform/Console.h"
 #include "results/ResultStatistics.h"
 
 namespace qm::cli {
@@ -177,9 +175,8 @@ void ConsoleSearchHost::MaybeDraw() {
     std::string line = ProgressLine();
     // A line longer than the terminal would wrap, and the carriage return could not reach its
     // start again.
-    winsize size{};
-    if (::ioctl(::fileno(m_out), TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
-        const std::size_t width = size.ws_col - 1u;
+    if (const int columns = platform::TerminalColumns(m_out); columns > 1) {
+        const auto width = static_cast<std::size_t>(columns - 1);
         if (Columns(line) > width) {
             line = CutToColumns(line, width);
         }

@@ -1,9 +1,5 @@
 #include "cli/CopyActions.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <set>
 #include <string>
 
@@ -11,6 +7,7 @@
 #include "foundation/Error.h"
 #include "platform/FileOperations.h"
 #include "platform/Locale.h"
+#include "platform/PathChecks.h"
 #include "results/MarkedFileActions.h"
 #include "results/Marking.h"
 #include "results/PopulateResultsTree.h"
@@ -109,13 +106,13 @@ int Act(results::ResultTree& tree, const ScanOptions& options, const std::atomic
 
 void CheckCopyActionTargets(const ScanOptions& options) {
     if (options.copyAction == CopyAction::Move) {
-        struct stat info {};
-        const int error = ::stat(options.moveDestination.c_str(), &info) != 0 ? errno
-                          : S_ISDIR(info.st_mode)                             ? 0
-                                                                              : ENOTDIR;
-        if (error != 0) {
-            throw FileError("cannot move to \"" + options.moveDestination +
-                            "\": " + std::strerror(error));
+        const platform::PathTarget target = platform::ExamineTarget(options.moveDestination);
+        const std::string reason = !target.exists ? target.reason
+                                   : target.kind != platform::EntryKind::Folder
+                                       ? platform::NotAFolderReason()
+                                       : std::string();
+        if (!reason.empty()) {
+            throw FileError("cannot move to \"" + options.moveDestination + "\": " + reason);
         }
     }
 }

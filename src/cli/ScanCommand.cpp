@@ -1,14 +1,8 @@
 #include "cli/ScanCommand.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "cli/ConsoleSearchHost.h"
@@ -19,9 +13,11 @@
 #include "engine/SearchRun.h"
 #include "foundation/Error.h"
 #include "foundation/Globals.h"
+#include "platform/Console.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
+#include "platform/PathChecks.h"
 #include "results/ResultStatistics.h"
 #include "storage/FileIo.h"
 #include "storage/ResultsFile.h"
@@ -32,36 +28,20 @@ namespace {
 
 constexpr const char* kProgram = kProgramName;
 
+// Ctrl+C asks the search to wind down.
 std::atomic<bool> g_abortRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
-
-extern "C" void OnInterrupt(int) {
-    g_abortRequested.store(true, std::memory_order_relaxed);
-}
-
-// Ctrl+C asks the search to wind down; SA_RESETHAND makes a second Ctrl+C end the program at
-// once, should winding down ever take too long.
-void InstallInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-}
 
 void PrintError(const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
 }
 
 std::string WorkingFolder() {
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) {
-            throw FileError(std::string("Cannot read the current folder: ") + std::strerror(errno));
-        }
-        buffer.resize(buffer.size() * 2);
+    std::string reason;
+    std::string folder = platform::WorkingFolder(reason);
+    if (folder.empty()) {
+        throw FileError("Cannot read the current folder: " + reason);
     }
-    return buffer.c_str();
+    return folder;
 }
 
 std::string CannotSearch(const std::string& folder, const std::string& reason) {
@@ -72,43 +52,15 @@ std::string CannotSearch(const std::string& folder, const std::string& reason) {
 // search folder is opened as the walk will open it, so that one that cannot be listed fails here.
 void CheckFolders(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            throw FileError(CannotSearch(folder, std::strerror(errno)));
+        if (const std::string problem = platform::FolderOpenProblem(folder); !problem.empty()) {
+            throw FileError(CannotSearch(folder, problem));
         }
-        ::close(fd);
     }
 }
 
 void CheckOutputPath(const std::string& path) {
-    struct stat info {};
-    int error = 0;
-    // Something that is not a regular file is written into: it must take writing. A file (or a
-    // link to one) is replaced through a temporary file beside it: its folder must take that.
-    std::string file = path;
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        if (S_ISDIR(info.st_mode)) {
-            error = EISDIR;
-        } else if (::access(path.c_str(), W_OK) != 0) {
-            error = errno;
-        }
-    } else {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            file = resolved;
-            std::free(resolved);
-        }
-        const std::size_t cut = file.rfind(foundation::kPathDelim);
-        const std::string folder = cut == std::string::npos ? "." : file.substr(0, cut + 1);
-        if (::stat(folder.c_str(), &info) != 0) {  // NOLINT(bugprone-branch-clone): other cause
-            error = errno;
-        } else if (!S_ISDIR(info.st_mode)) {
-            error = ENOTDIR;
-        } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-            error = errno;
-        }
-    }
-    if (error != 0) {
-        throw FileError("cannot write \"" + path + "\": " + std::strerror(error));
+    if (const std::string problem = platform::WriteTargetProblem(path); !problem.empty()) {
+        throw FileError("cannot write \"" + path + "\": " + problem);
     }
 }
 
@@ -129,12 +81,12 @@ int Scan(const ScanOptions& options) {
 
     const platform::Locale& locale = platform::UserLocale();
     g_abortRequested.store(false);
-    InstallInterruptHandler();
+    platform::InstallInterruptHandler(g_abortRequested);
     if (!options.loadPath.empty()) {
         return ActOnLoadedCopies(options, g_abortRequested, stdout, locale,
                                  platform::SystemFileOperations());
     }
-    const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO) == 1;
+    const bool showProgress = !options.quiet && platform::IsTerminal(stderr);
     ConsoleSearchHost host(g_abortRequested, stderr, showProgress, locale);
     host.SetNameSkipped(!options.quiet);
 

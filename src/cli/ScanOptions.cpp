@@ -12,6 +12,7 @@
 #include "cli/UsageError.h"
 #include "foundation/Globals.h"
 #include "platform/Locale.h"
+#include "platform/PathRules.h"
 #include "storage/SettingsFile.h"
 
 namespace qm::cli {
@@ -140,13 +141,47 @@ void CheckCopyActionOptions(ScanOptions& options, bool trashCopies, bool folders
 
 }  // namespace
 
-std::string AbsoluteFolder(const std::string& path, const std::string& workingFolder) {
-    const std::string full =
-        !path.empty() && path.front() == kPathDelim ? path : workingFolder + kPathDelim + path;
+std::string AbsoluteFolder(const std::string& path, const std::string& workingFolder,
+                           platform::PathStyle style) {
+    const char delim = platform::PathDelimOf(style);
+    std::string full;
+    const std::size_t pathRoot = platform::RootLength(path, style);
+    if (platform::IsAbsolutePath(path, style)) {
+        full = path;
+    } else if (pathRoot == 0) {
+        full = workingFolder + delim + path;
+    } else {
+        // "\x" and "C:x" (Windows): the root of the working folder's drive, or the working
+        // folder when it is on drive C: itself, else that drive's root.
+        const std::string_view workingRoot =
+            std::string_view(workingFolder).substr(0, platform::RootLength(workingFolder, style));
+        const std::string_view rest = std::string_view(path).substr(pathRoot);
+        if (pathRoot == 1) {
+            full = std::string(workingRoot) + std::string(rest);
+        } else if (workingRoot.size() >= 2 && (workingRoot[0] | 0x20) == (path[0] | 0x20) &&
+                   workingRoot[1] == ':') {
+            full = workingFolder + delim + std::string(rest);
+        } else {
+            full = path.substr(0, 2) + delim + std::string(rest);
+        }
+    }
+    // The root keeps its own text, with the native separator at its end.
+    const std::size_t root = platform::RootLength(full, style);
+    std::string result = full.substr(0, root);
+    for (char& c : result) {
+        if (c == '/' || (style == platform::PathStyle::Windows && c == '\\')) {
+            c = delim;
+        }
+    }
+    if (result.empty() || result.back() != delim) {
+        result += delim;
+    }
     std::vector<std::string_view> parts;
-    std::string_view rest = full;
+    std::string_view rest = std::string_view(full).substr(root);
+    // Windows takes "/" as a separator too.
+    const std::string_view separators = style == platform::PathStyle::Windows ? "\\/" : "/";
     while (!rest.empty()) {
-        const std::size_t cut = rest.find(kPathDelim);
+        const std::size_t cut = rest.find_first_of(separators);
         const std::string_view part = rest.substr(0, cut);
         rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
         if (part.empty() || part == ".") {
@@ -160,10 +195,9 @@ std::string AbsoluteFolder(const std::string& path, const std::string& workingFo
         }
         parts.push_back(part);
     }
-    std::string result(1, kPathDelim);
     for (const std::string_view part : parts) {
         result += part;
-        result += kPathDelim;
+        result += delim;
     }
     return result;
 }
@@ -268,8 +302,8 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
              if (value.empty()) {
                  Fail("empty file name for " + option);
              }
-             applySettings(value.front() == kPathDelim ? value
-                                                       : workingFolder + kPathDelim + value);
+             applySettings(platform::IsAbsolutePath(value) ? value
+                                                           : workingFolder + kPathDelim + value);
          })},
         {"--depth", valued([&](const std::string& option, const std::string& value) {
              const auto number = ParseDecimal(value);

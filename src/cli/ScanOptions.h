@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/SearchCriteria.h"
+#include "platform/PathRules.h"
 
 namespace qm::cli {
 
@@ -40,8 +41,11 @@ ScanOptions ParseScanOptions(const std::vector<std::string>& args,
                              const std::string& workingFolder);
 
 // path made absolute against workingFolder, "." and ".." resolved by name, ending in the
-// separator. The bytes of every name are kept.
-std::string AbsoluteFolder(const std::string& path, const std::string& workingFolder);
+// separator. The bytes of every name are kept. A root keeps its own text ("C:\",
+// "\\server\share\"); on Windows "/" separates too, and "\x" and "C:x" are taken from the
+// working folder's drive.
+std::string AbsoluteFolder(const std::string& path, const std::string& workingFolder,
+                           platform::PathStyle style = platform::kNativePathStyle);
 
 // The text of --help.
 std::string HelpText();

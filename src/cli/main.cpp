@@ -1,9 +1,7 @@
-#include <string>
-#include <vector>
-
 #include "cli/ScanCommand.h"
+#include "platform/Console.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return qm::cli::RunScanCommand(args);
+    qm::platform::PrepareStandardStreams();
+    return qm::cli::RunScanCommand(qm::platform::ProgramArguments(argc, argv));
 }

@@ -1,12 +1,11 @@
 #include "foundation/Globals.h"
 
-#include <unicode/uchar.h>
-
 #include <array>
 #include <charconv>
 #include <cstddef>
 
 #include "foundation/Version.h"
+#include "platform/Locale.h"
 
 namespace qm::foundation {
 
@@ -21,8 +20,11 @@ std::string AddTrailingBackslash(std::string_view path, char delim) {
 std::string RemoveTrailingBackslash(std::string_view path, char delim) {
     // A root keeps its separator: "C:\" and "\\" (three characters or fewer) in the Windows form,
     // "/" in the POSIX form, where "/a/" is an ordinary folder path.
+    // A share root "\\server\share\" is a root as much as "C:\" is.
     const std::size_t keepUpTo = delim == '\\' ? 3 : 1;
-    if (path.size() > keepUpTo && path.back() == delim) {
+    const bool shareRoot =
+        delim == '\\' && platform::IsRootPath(path, platform::PathStyle::Windows);
+    if (path.size() > keepUpTo && path.back() == delim && !shareRoot) {
         path.remove_suffix(1);
     }
     return std::string(path);
@@ -128,7 +130,7 @@ char32_t UpperChar(char32_t c) {
     if (c >= kInvalidByteBase) {
         return c;
     }
-    return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
+    return platform::UpperCaseChar(c);
 }
 
 bool IsAscii(std::string_view text) {

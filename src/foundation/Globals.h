@@ -5,22 +5,20 @@
 #include <string_view>
 
 #include "foundation/TextMeasurer.h"
+#include "platform/PathRules.h"
 
 namespace qm::foundation {
 
 // The folder separator of the platform Quillmere runs on. Every helper below takes the separator
 // as its last argument, defaulting to this one, so that the Windows forms can be tested here too.
-#ifdef _WIN32
-inline constexpr char kPathDelim = '\\';
-#else
-inline constexpr char kPathDelim = '/';
-#endif
+inline constexpr char kPathDelim = platform::kPathDelim;
 
 // path with the separator appended unless it already ends with one. An empty path stays empty.
 std::string AddTrailingBackslash(std::string_view path, char delim = kPathDelim);
 
 // path without its final separator, unless that would break a root: "C:\" and "\\" (three
-// characters or fewer) with "\", and "/" with "/" stay as they are.
+// characters or fewer) and a share root "\\server\share\" with "\", and "/" with "/" stay as
+// they are.
 std::string RemoveTrailingBackslash(std::string_view path, char delim = kPathDelim);
 
 // The fieldNo-th field (counted from 1) of text split at separator; empty when there are fewer

@@ -39,4 +39,8 @@ std::unique_ptr<Locale> CreateLocale(const std::string& name = {});
 // The user's locale, created on first use; for code on the GUI thread.
 const Locale& UserLocale();
 
+// The simple (one code point to one) upper case of c, the same in every locale; c itself when it
+// has none. Thread-safe.
+char32_t UpperCaseChar(char32_t c);
+
 }  // namespace qm::platform

@@ -1,4 +1,5 @@
 #include <unicode/ucasemap.h>
+#include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/udat.h>
 #include <unicode/unum.h>
@@ -424,6 +425,10 @@ std::unique_ptr<Locale> CreateLocale(const std::string& name) {
     return std::make_unique<IcuLocale>(IcuName(SystemLocaleName("LC_COLLATE")),
                                        IcuName(SystemLocaleName("LC_NUMERIC")),
                                        IcuName(SystemLocaleName("LC_TIME")));
+}
+
+char32_t UpperCaseChar(char32_t c) {
+    return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
 }
 
 const Locale& UserLocale() {

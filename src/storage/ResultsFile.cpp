@@ -3,14 +3,11 @@
 #include "storage/FileIo.h"
 #include "storage/Utf8Text.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <unordered_set>
 
 #include "foundation/Error.h"
 #include "foundation/Globals.h"
+#include "platform/PathChecks.h"
 #include "results/ResultTree.h"
 
 namespace qm::storage {
@@ -73,17 +70,17 @@ constexpr const char* kTooLargeReason =
 // Refuses, before the file is opened, what must not be read as a results file: opening a FIFO
 // would block until some writer came, and a device may never end.
 void CheckReadableResultsFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        ThrowCannotRead(path, std::strerror(errno));
+    const platform::PathTarget target = platform::ExamineTarget(path);
+    if (!target.exists) {
+        ThrowCannotRead(path, target.reason);
     }
-    if (S_ISDIR(info.st_mode)) {
-        ThrowCannotRead(path, std::strerror(EISDIR));
+    if (target.kind == platform::EntryKind::Folder) {
+        ThrowCannotRead(path, platform::IsAFolderReason());
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (target.kind != platform::EntryKind::RegularFile) {
         ThrowCannotRead(path, "Not a regular file (a pipe, socket or device)");
     }
-    if (info.st_size > kMaxResultsFileBytes) {
+    if (target.size > kMaxResultsFileBytes) {
         ThrowCannotRead(path, kTooLargeReason);
     }
 }

@@ -1,9 +1,6 @@
 #include "engine/ContentComparison.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -95,7 +92,7 @@ protected:
     static Groups GroupsOf(const DuplicateList& list, const TempTree& tree) {
         std::map<std::int64_t, std::set<std::string>> byGroup;
         for (const DuplicateEntry& entry : list) {
-            byGroup[entry.group].insert(entry.path.substr(tree.Root().size()));
+            byGroup[entry.group].insert(test::PortablePath(entry.path.substr(tree.Root().size())));
         }
         Groups groups;
         for (auto& [group, paths] : byGroup) groups.insert(paths);
@@ -338,10 +335,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Writes bytes at offset of the file at path, in place (same file, nothing cut off).
 void Overwrite(const std::string& path, std::int64_t offset, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0) << path;
-    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), ssize_t(bytes.size())) << path;
-    ::close(fd);
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    ASSERT_TRUE(file.is_open()) << path;
+    file.seekp(offset);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    ASSERT_FALSE(file.fail()) << path;
 }
 
 void Append(const std::string& path, const std::string& bytes) {
@@ -349,9 +348,7 @@ void Append(const std::string& path, const std::string& bytes) {
 }
 
 void SetLastWrite(const std::string& path, platform::FileTime time) {
-    const timespec times[2] = {{0, UTIME_OMIT},
-                               {time_t(time / 1'000'000'000), long(time % 1'000'000'000)}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+    ASSERT_TRUE(test::SetLastWriteTime(path, time)) << path;
 }
 
 // A listed file that is swapped, rewritten or replaced after the listing or while it is read is
@@ -380,6 +377,14 @@ class ChangeCaseTest : public ContentComparisonTest,
 
 TEST_P(ChangeCaseTest, OnlyTheListedFileUnchangedIsCompared) {
     const ChangeCase& c = GetParam();
+    if (std::string_view(c.name).find("SymbolicLink") != std::string_view::npos) {
+        QM_SKIP_ON_WINDOWS("symbolic links");
+    }
+    if (std::string_view(c.name) == "RenamedOverBetweenHeadAndRest") {
+        // The open handle reads on in the file that was listed, which nothing changed: its
+        // bytes are compared as they are, so there is no change to see.
+        QM_SKIP_ON_WINDOWS("the replaced file stays readable through its handle");
+    }
     TempTree tree;
     std::vector<std::string> relatives;
     for (const TreeEntry& entry : c.listed) {
@@ -404,7 +409,7 @@ TEST_P(ChangeCaseTest, OnlyTheListedFileUnchangedIsCompared) {
     for (const auto& item : host.SkippedItems()) {
         EXPECT_EQ(item.what, Skipped::UnreadableFile);
         EXPECT_EQ(item.reason, c.reason) << item.path;
-        named.push_back(item.path.substr(tree.Root().size()));
+        named.push_back(test::PortablePath(item.path.substr(tree.Root().size())));
     }
     EXPECT_EQ(named, c.ignored);
     EXPECT_EQ(context.filesIgnored, std::int64_t(c.ignored.size()));
@@ -426,8 +431,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"a", Content(kHead + kRestA)}, {"b", Content(kHead + kRestB)}},
                    [](TempTree& tree, test::FaultyFileSystem& fs) {
                        fs.AtBytesRead(tree.Path("b"), 4096, [&tree] {
-                           ASSERT_EQ(::rename(tree.Path("new/b").c_str(), tree.Path("b").c_str()),
-                                     0);
+                           std::error_code error;
+                           std::filesystem::rename(tree.Path("new/b"), tree.Path("b"), error);
+                           ASSERT_FALSE(error) << error.message();
                        });
                    },
                    {},
@@ -531,6 +537,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Files of proc are listed as empty but read as text: none is equal to another, and none is
 // taken as empty without being read.
 TEST_F(ContentComparisonTest, EmptyPseudoFilesAreNeverEqual) {
+    QM_SKIP_ON_WINDOWS("pseudo file systems");
     ScanList scan;
     std::vector<std::string> paths;
     for (const char* name : {"status", "stat", "statm", "cmdline", "comm", "environ"}) {
@@ -885,7 +892,7 @@ TEST_F(ContentComparisonTest, MatchesBruteForceOnGeneratedTrees) {
             for (const DuplicateEntry& entry : duplicates) {
                 const std::string bytes = ReadWhole(entry.path);
                 contentsOfGroup[entry.group].insert(bytes);
-                reported[bytes].insert(entry.path.substr(tree.Root().size()));
+                reported[bytes].insert(test::PortablePath(entry.path.substr(tree.Root().size())));
             }
             for (const auto& [group, contents] : contentsOfGroup) {
                 EXPECT_EQ(contents.size(), 1u) << "group " << group;

@@ -38,9 +38,9 @@ protected:
         WalkSearchFolders(m_criteria, m_host, m_fs, folders, &m_ignored, *m_locale);
         Lines relative;
         for (const std::string& folder : folders) {
-            EXPECT_EQ(folder.back(), '/');
+            EXPECT_EQ(folder.back(), platform::kPathDelim);
             if (folder.rfind(m_tree.Root(), 0) == 0) {
-                relative.push_back(folder.substr(m_tree.Root().size()));
+                relative.push_back(test::PortablePath(folder.substr(m_tree.Root().size())));
             } else {
                 relative.push_back("!" + folder);
             }
@@ -67,7 +67,7 @@ TEST_F(FolderWalkTest, AcceptsEveryFolderInCollationOrder) {
     std::vector<std::string> statuses;
     for (const auto& s : m_host.StatusPaths()) {
         EXPECT_EQ(s.prefix, kScanning);
-        statuses.push_back(s.path.substr(m_tree.Root().size()));
+        statuses.push_back(test::PortablePath(s.path.substr(m_tree.Root().size())));
     }
     std::sort(statuses.begin(), statuses.end());
     EXPECT_EQ(statuses, (Lines{"A/", "A/B/", "A/B/C/", "Other/", "Temp/", "Temp/Sub/"}));
@@ -102,14 +102,14 @@ TEST_F(FolderWalkTest, IgnoreListWithSubFoldersIsExact) {
 }
 
 TEST_F(FolderWalkTest, ExcludedFolderMasks) {
-    m_criteria.excludedFolderMasks = {"*/B/"};
+    m_criteria.excludedFolderMasks = {test::NativePath("*/B/")};
     EXPECT_EQ(Walk(), (Lines{"", "A/", "A/B/C/", "Other/", "Temp/", "Temp/Sub/"}));
     EXPECT_EQ(m_ignored, 1);
 }
 
 TEST_F(FolderWalkTest, SearchFolderMatchedByMaskIsSkippedButWalked) {
     m_criteria.searchFolders = {m_tree.Path("Temp/")};
-    m_criteria.excludedFolderMasks = {"*/tEMP/"};  // masks ignore case
+    m_criteria.excludedFolderMasks = {test::NativePath("*/tEMP/")};  // masks ignore case
     EXPECT_EQ(Walk(), (Lines{"Temp/Sub/"}));
     EXPECT_EQ(m_ignored, 0) << "a search folder is never counted as ignored";
 }
@@ -162,9 +162,10 @@ TEST(FolderDepthTest, RootsCountLikeTheirSubFolders) {
 }
 
 TEST_F(FolderWalkTest, DepthLimitBelowTheRootUsesTheRootQuirk) {
-    // "/" cannot be filled in a test; a file system that shows a small tree at "/" can.
+    // A root cannot be filled in a test; a file system that shows a small tree below it can.
     class RootFileSystem : public platform::FileSystem {
     public:
+        explicit RootFileSystem(std::string root) : m_root(std::move(root)) {}
         bool ListFolder(const std::string& folder, platform::ListDetail,
                         std::vector<platform::DirEntry>& entries) override {
             entries.clear();
@@ -174,13 +175,13 @@ TEST_F(FolderWalkTest, DepthLimitBelowTheRootUsesTheRootQuirk) {
                 e.kind = platform::EntryKind::Folder;
                 return e;
             };
-            if (folder == "/") {
+            if (folder == m_root) {
                 entries.push_back(folderEntry("A"));
-            } else if (folder == "/A/") {
+            } else if (folder == m_root + test::NativePath("A/")) {
                 entries.push_back(folderEntry("B"));
-            } else if (folder == "/A/B/") {
+            } else if (folder == m_root + test::NativePath("A/B/")) {
                 entries.push_back(folderEntry("C"));
-            } else if (folder != "/A/B/C/") {
+            } else if (folder != m_root + test::NativePath("A/B/C/")) {
                 return false;
             }
             return true;
@@ -189,14 +190,28 @@ TEST_F(FolderWalkTest, DepthLimitBelowTheRootUsesTheRootQuirk) {
         std::unique_ptr<platform::ReadableFile> OpenForRead(const std::string&) override {
             return nullptr;
         }
-    } rootFs;
-    m_criteria.searchFolders = {"/"};
-    m_criteria.depthLimit = 1;
-    FolderList folders;
-    std::int64_t ignored = 0;
-    WalkSearchFolders(m_criteria, m_host, rootFs, folders, &ignored, *m_locale);
-    EXPECT_EQ(folders, (Lines{"/", "/A/", "/A/B/"}));
-    EXPECT_EQ(ignored, 1);
+
+    private:
+        std::string m_root;
+    };
+#ifdef _WIN32
+    // A share root keeps its separator and counts like a drive root.
+    const Lines roots = {"C:\\", "\\\\server\\share\\"};
+#else
+    const Lines roots = {"/"};
+#endif
+    for (const std::string& root : roots) {
+        SCOPED_TRACE(root);
+        RootFileSystem rootFs(root);
+        m_criteria.searchFolders = {root};
+        m_criteria.depthLimit = 1;
+        FolderList folders;
+        std::int64_t ignored = 0;
+        WalkSearchFolders(m_criteria, m_host, rootFs, folders, &ignored, *m_locale);
+        EXPECT_EQ(folders,
+                  (Lines{root, root + test::NativePath("A/"), root + test::NativePath("A/B/")}));
+        EXPECT_EQ(ignored, 1);
+    }
 }
 
 TEST_F(FolderWalkTest, WithoutSubFoldersOnlySearchFoldersCount) {
@@ -229,6 +244,7 @@ TEST_F(FolderWalkTest, HiddenFolders) {
 }
 
 TEST_F(FolderWalkTest, SymbolicLinksAreNeverEntered) {
+    QM_SKIP_ON_WINDOWS("symbolic links");
     m_tree.Add({{"A/loop", test::SymlinkTo("..")},
                 {"A/self", test::SymlinkTo(".")},
                 {"Other/toA", test::SymlinkTo("../A")},
@@ -296,6 +312,7 @@ TEST_F(FolderWalkTest, UnlistableSearchFolder) {
 
 // proc and sysfs are recognised by their type, whatever the path that leads there.
 TEST_F(FolderWalkTest, RealPseudoFileSystemsAreNotWalked) {
+    QM_SKIP_ON_WINDOWS("pseudo file systems");
     m_tree.Add({{"A/self", test::SymlinkTo("/proc/self")}});
     m_criteria.searchFolders = {"/proc/self/", "/sys/fs/", m_tree.Path("A/self/")};
     EXPECT_EQ(Walk(), Lines{});
@@ -306,6 +323,7 @@ TEST_F(FolderWalkTest, RealPseudoFileSystemsAreNotWalked) {
 }
 
 TEST_F(FolderWalkTest, NamesWithAnyBytes) {
+    QM_SKIP_ON_WINDOWS("names that Windows does not allow");
     m_tree.Add({{"a|b/", Folder()},
                 {"two  blanks /", Folder()},
                 {"bad\xff\xfe/", Folder()},

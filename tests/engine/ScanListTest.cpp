@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "support/TempTree.h"
+
 namespace qm::engine {
 namespace {
 
@@ -15,6 +17,11 @@ ScanEntry Split(ScanList& list, const std::string& path, std::size_t folderLengt
     entry.folder = folderLength == 0 ? nullptr : list.AddFolder(path.substr(0, folderLength));
     entry.name = path.substr(folderLength);
     return entry;
+}
+
+// A path written with "/" in the system's form.
+std::string N(const char* path) {
+    return test::NativePath(path);
 }
 
 int Sign(int value) {
@@ -52,12 +59,12 @@ TEST(ScanListTest, PathHelpersAgreeWithTheFullPathsHoweverSplit) {
 
 TEST(ScanListTest, AddSplitsAtTheLastSeparatorAndSharesFolders) {
     ScanList list;
-    list.Add(1, "/data/Photos/a.jpg", 5, {1, 2});
-    list.Add(2, "/data/Photos/b.jpg");
-    list.Add(3, "/data/c");
+    list.Add(1, N("/data/Photos/a.jpg"), 5, {1, 2});
+    list.Add(2, N("/data/Photos/b.jpg"));
+    list.Add(3, N("/data/c"));
     list.Add(4, "plain");
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(*list[0].folder, "/data/Photos/");
+    EXPECT_EQ(*list[0].folder, N("/data/Photos/"));
     EXPECT_EQ(list[0].name, "a.jpg");
     EXPECT_EQ(list[0].size, 1);
     EXPECT_EQ(list[0].lastWrite, 5);
@@ -66,16 +73,16 @@ TEST(ScanListTest, AddSplitsAtTheLastSeparatorAndSharesFolders) {
     EXPECT_NE(list[0].folder, list[2].folder);
     EXPECT_EQ(list[3].folder, nullptr);
     EXPECT_EQ(list[3].Path(), "plain");
-    EXPECT_EQ(list.AddFolder("/data/"), list[2].folder);
+    EXPECT_EQ(list.AddFolder(N("/data/")), list[2].folder);
 }
 
 TEST(ScanListTest, CopiesAndMovesKeepTheirFolders) {
     auto original = std::make_unique<ScanList>();
-    original->Add(1, "/a/x");
-    original->Add(2, "/b/y");
+    original->Add(1, N("/a/x"));
+    original->Add(2, N("/b/y"));
     ScanList copy = *original;
     ScanList assigned;
-    assigned.Add(9, "/old/z");
+    assigned.Add(9, N("/old/z"));
     assigned = *original;
     const ScanEntry* before = original->data();
     ScanList moved = std::move(*original);
@@ -83,13 +90,13 @@ TEST(ScanListTest, CopiesAndMovesKeepTheirFolders) {
     original.reset();
     for (const ScanList* list : {&copy, &assigned, &moved}) {
         ASSERT_EQ(list->size(), 2u);
-        EXPECT_EQ((*list)[0].Path(), "/a/x");
-        EXPECT_EQ((*list)[1].Path(), "/b/y");
+        EXPECT_EQ((*list)[0].Path(), N("/a/x"));
+        EXPECT_EQ((*list)[1].Path(), N("/b/y"));
     }
     EXPECT_NE(copy[0].folder, assigned[0].folder);
     copy.clear();
     EXPECT_TRUE(copy.empty());
-    EXPECT_EQ(assigned[1].Path(), "/b/y");
+    EXPECT_EQ(assigned[1].Path(), N("/b/y"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/Version.h"
+#include "support/TempTree.h"
 
 namespace qm::foundation {
 namespace {
@@ -34,7 +35,8 @@ TEST(GlobalsTest, AddTrailingBackslash) {
     for (const PathCase& c : cases) {
         EXPECT_EQ(AddTrailingBackslash(c.path, c.delim), c.expected) << c.path;
     }
-    EXPECT_EQ(AddTrailingBackslash("/tmp"), "/tmp/") << "default separator";
+    using test::NativePath;
+    EXPECT_EQ(AddTrailingBackslash(NativePath("/tmp")), NativePath("/tmp/")) << "default separator";
 }
 
 TEST(GlobalsTest, RemoveTrailingBackslashKeepsRoots) {
@@ -60,8 +62,10 @@ TEST(GlobalsTest, RemoveTrailingBackslashKeepsRoots) {
         EXPECT_EQ(RemoveTrailingBackslash(c.path, c.delim), c.expected)
             << c.path << " with " << c.delim;
     }
-    EXPECT_EQ(RemoveTrailingBackslash("/a/"), "/a") << "default separator";
-    EXPECT_EQ(RemoveTrailingBackslash("/"), "/") << "default separator";
+    using test::NativePath;
+    EXPECT_EQ(RemoveTrailingBackslash(NativePath("/data/")), NativePath("/data"))
+        << "default separator";
+    EXPECT_EQ(RemoveTrailingBackslash(NativePath("/")), NativePath("/")) << "default separator";
 }
 
 TEST(GlobalsTest, ExtractField) {
@@ -426,7 +430,9 @@ TEST(GlobalsTest, ShortenPathToWidthSteps) {
         EXPECT_EQ(ShortenPathToWidth(c.path, measurer, c.maxWidth, c.delim), c.expected)
             << c.path << " in " << c.maxWidth;
     }
-    EXPECT_EQ(ShortenPathToWidth(posix, measurer, 15), "/.../2006/a.jpg") << "default separator";
+    EXPECT_EQ(ShortenPathToWidth(test::NativePath(posix), measurer, 15),
+              test::NativePath("/.../2006/a.jpg"))
+        << "default separator";
 }
 
 // Counts two pixels for every byte of a multi-byte character, one for the rest.
@@ -443,9 +449,9 @@ public:
 
 TEST(GlobalsTest, ShortenPathToWidthMeasuresThroughTheMeasurer) {
     const WideMeasurer measurer;
-    const std::string path = "/Ä/b/c.txt";  // 11 bytes, width 13
+    const std::string path = test::NativePath("/Ä/b/c.txt");  // 11 bytes, width 13
     EXPECT_EQ(ShortenPathToWidth(path, measurer, 13), path);
-    EXPECT_EQ(ShortenPathToWidth(path, measurer, 12), "/.../b/c.txt");
+    EXPECT_EQ(ShortenPathToWidth(path, measurer, 12), test::NativePath("/.../b/c.txt"));
 }
 
 }  // namespace

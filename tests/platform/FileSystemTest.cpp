@@ -1,13 +1,16 @@
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <map>
@@ -58,6 +61,7 @@ std::string ReadAll(ReadableFile& file) {
 constexpr std::int64_t kBeyond4GiB = (std::int64_t{4} << 30) + 10;
 
 TEST(FileSystemTest, ListingReportsKindsSizesAndHiddenWithoutDotEntries) {
+    QM_SKIP_ON_WINDOWS("symbolic links and FIFOs");
     TempTree tree({
         {"a/x.txt", Content("hello")},
         {"a/b/y.bin", Size(5000)},
@@ -106,6 +110,7 @@ TEST(FileSystemTest, ListingReportsKindsSizesAndHiddenWithoutDotEntries) {
 }
 
 TEST(FileSystemTest, ListingFailsForMissingOrNonFolderPathsAndEmptiesTheVector) {
+    QM_SKIP_ON_WINDOWS("symbolic links and FIFOs");
     TempTree tree({{"file", Content("x")}, {"link", SymlinkTo(".")}, {"fifo", Fifo()}});
     std::vector<DirEntry> entries(3);
     EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("missing/"), ListDetail::Full, entries));
@@ -137,10 +142,18 @@ TEST(FileSystemTest, ReusedVectorIsReplacedNotAppendedTo) {
 }
 
 TEST(FileSystemTest, NamesAreExactBytes) {
+#ifdef _WIN32
+    // Names outside every ANSI code page: they must come back as the same UTF-8 bytes.
+    const std::vector<std::string> names = {
+        " lead",     "Ελληνικά σύνολο", "日本語",     "😀 emoji", "mixed ü 中 😀.txt",
+        ".hidden 😀", "quote'",          "semi;colon", "ÄÖÜ",
+    };
+#else
     const std::vector<std::string> names = {
         "a|b",   " lead and trail ", "cr\rlf\n",    "bad\xff\xfe", "\xc3(",  "\xe9t\xe9",
         "tab\t", "star*?",           "back\\slash", "quote\"'",    "日本語", ".hidden|x",
     };
+#endif
     TempTree tree;
     for (const auto& name : names) {
         tree.Add({"f/" + name, Content(name)});
@@ -177,7 +190,8 @@ TEST(FileSystemTest, HardLinksShareTheIdAndOtherFilesDoNot) {
 }
 
 TEST(FileSystemTest, TimesSetByTheTreeComeBack) {
-    const FileTime write = Seconds(1'136'473'446) + 123'456'789;  // 2006-01-05, with nanoseconds
+    // 2006-01-05, to the 100 nanoseconds that every system's file times keep.
+    const FileTime write = Seconds(1'136'473'446) + 123'456'700;
     const FileTime access = Seconds(1'500'000'000);
     const FileTime before1970 = Seconds(-86'400 * 365);
     const FileTime after2107 = Seconds(5'680'000'000);
@@ -198,12 +212,15 @@ TEST(FileSystemTest, TimesSetByTheTreeComeBack) {
     const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-    EXPECT_GT(root.at("f").creation, now - Seconds(600));
-    EXPECT_LE(root.at("f").creation, now + Seconds(5));
+    if (!test::UnderWine()) {  // Wine reports no birth time
+        EXPECT_GT(root.at("f").creation, now - Seconds(600));
+        EXPECT_LE(root.at("f").creation, now + Seconds(5));
+    }
     EXPECT_EQ(SystemFileSystem().Stat(tree.Path("f")).lastWrite, write);
 }
 
 TEST(FileSystemTest, StatDoesNotFollowAFinalLink) {
+    QM_SKIP_ON_WINDOWS("symbolic links");
     TempTree tree({{"dir/file", Content("12345")},
                    {"toDir", SymlinkTo("dir")},
                    {"toFile", SymlinkTo("dir/file")},
@@ -223,6 +240,7 @@ TEST(FileSystemTest, StatDoesNotFollowAFinalLink) {
     EXPECT_EQ(ListByName(fs, tree.Path("toDir/")).size(), 1u);
 }
 
+#ifndef _WIN32  // FIFOs, symbolic links and POSIX permissions
 TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
     const std::string content = TempTree::Bytes(300'000, 7);
     TempTree tree({{"file", Content(content)},
@@ -281,13 +299,15 @@ TEST(FileSystemTest, OpenForReadReadsRegularFilesAndRefusesEverythingElse) {
         EXPECT_EQ(big->Facts().size, kBeyond4GiB);
     }
 }
+#endif
 
 TEST(FileSystemTest, ReadableFileFactsDescribeTheOpenFileNotThePath) {
     TempTree tree({{"file", Content("first")}});
     auto file = SystemFileSystem().OpenForRead(tree.Path("file"));
     ASSERT_NE(file, nullptr);
     const FileId id = file->Facts().id;
-    tree.Remove("file");
+    // Moved aside, not removed: Windows keeps the name of a removed file while it is open.
+    std::filesystem::rename(tree.Path("file"), tree.Path("old"));
     tree.Add({"file", Content("a longer replacement")});
     EXPECT_EQ(file->Facts().id, id);
     EXPECT_EQ(file->Facts().size, 5);
@@ -316,6 +336,7 @@ TEST(FileSystemTest, CurrentFactsSeeWritesToTheOpenFile) {
 }
 
 TEST(FileSystemTest, CheckedListingSaysWhyAFolderGaveNothing) {
+    QM_SKIP_ON_WINDOWS("POSIX permissions and pseudo file systems");
     TempTree tree({{"dir/a", Content("x")}, {"file", Content("f")}});
     FileSystem& fs = SystemFileSystem();
     std::vector<DirEntry> entries;
@@ -353,6 +374,7 @@ TEST(FileSystemTest, CheckedListingSaysWhyAFolderGaveNothing) {
 
 // devtmpfs calls itself tmpfs to statfs; the mount table tells them apart.
 TEST(FileSystemTest, DevtmpfsIsAPseudoFileSystem) {
+    QM_SKIP_ON_WINDOWS("pseudo file systems");
     std::ifstream mounts("/proc/self/mountinfo");
     bool devIsDevtmpfs = false;
     for (std::string line; std::getline(mounts, line);) {
@@ -370,6 +392,7 @@ TEST(FileSystemTest, DevtmpfsIsAPseudoFileSystem) {
 }
 
 TEST(FileSystemTest, SymbolicLinkLoopIsListedAsALink) {
+    QM_SKIP_ON_WINDOWS("symbolic links");
     TempTree tree({{"a/up", SymlinkTo("..")}, {"a/self", SymlinkTo("self")}});
     const auto a = ListByName(SystemFileSystem(), tree.Path("a/"));
     EXPECT_EQ(a.at("up").kind, EntryKind::SymbolicLink);
@@ -424,6 +447,7 @@ TEST(FileSystemTest, FaultyFileSystemInjectsFailures) {
     EXPECT_EQ(fs.ListedFolders().front(), tree.Path("locked/"));
 }
 
+#ifndef _WIN32  // FIFOs, symbolic links and POSIX permissions
 TEST(FileSystemTest, UnreadableFolderThroughPermissionsIsNotListedForOrdinaryUsers) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads every folder; FaultyFileSystem covers this case";
@@ -432,7 +456,9 @@ TEST(FileSystemTest, UnreadableFolderThroughPermissionsIsNotListedForOrdinaryUse
     std::vector<DirEntry> entries;
     EXPECT_FALSE(SystemFileSystem().ListFolder(tree.Path("locked/"), ListDetail::Full, entries));
 }
+#endif
 
+#ifndef _WIN32  // symbolic links, FIFOs and a process of another user
 // The walk's listing takes the facts of the files the collection may want, and of nothing else.
 TEST(FileSystemTest, ListingWithFactsExaminesOnlyTheWantedFiles) {
     TempTree tree({{"a.txt", Content("abc")},
@@ -506,6 +532,7 @@ TEST(FileSystemTest, ListingWithFactsOfAFolderWithoutSearchPermission) {
     EXPECT_EQ(listAsNobody(true), 0);
     EXPECT_EQ(listAsNobody(false), 0);
 }
+#endif
 
 }  // namespace
 }  // namespace qm::platform

@@ -36,6 +36,7 @@ TEST(LocaleTest, SeparatorsAndNamesOfChosenLocales) {
     }
 }
 
+#ifndef _WIN32
 // Restores one environment variable when the test ends.
 class ScopedEnv {
 public:
@@ -97,6 +98,8 @@ TEST(LocaleTest, EmptyNameReadsTheEnvironmentPerCategory) {
         EXPECT_EQ(locale->TimeSeparator(), ":");
     }
 }
+
+#endif  // Windows keeps one locale for the user, not one per category of the environment.
 
 int Sign(int value) {
     return (value > 0) - (value < 0);
@@ -196,8 +199,14 @@ TEST(LocaleTest, ToUpperUsesFullCaseMapping) {
     const UpperCase cases[] = {
         {"en_US", "abc.txt", "ABC.TXT"},
         {"en_US", "é.txt", "É.TXT"},
+#ifdef _WIN32
+        // The system maps one character to one, as file names compare there.
+        {"en_US", "straße", "STRAßE"},
+        {"de_DE", "straße", "STRAßE"},
+#else
         {"en_US", "straße", "STRASSE"},
         {"de_DE", "straße", "STRASSE"},
+#endif
         {"en_US", "ǆ", "Ǆ"},
         {"en_US", "istanbul", "ISTANBUL"},
         {"tr_TR", "istanbul", "İSTANBUL"},

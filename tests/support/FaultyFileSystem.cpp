@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/PathRules.h"
+
 namespace qm::test {
 
 namespace {
@@ -50,7 +52,7 @@ FaultyFileSystem::FaultyFileSystem(platform::FileSystem& inner) : m_inner(inner)
 
 std::string FaultyFileSystem::FolderKey(const std::string& folder) {
     std::string key = folder;
-    while (key.size() > 1 && key.back() == '/') {
+    while (key.size() > 1 && (key.back() == '/' || key.back() == platform::kPathDelim)) {
         key.pop_back();
     }
     return key;

@@ -78,10 +78,13 @@ struct TreeEntry {
     TreeNode node = {};
 };
 
-// A temporary folder tree under /tmp, unique per test (the current test's name is part of the
-// folder name), removed with everything in it when the TempTree is destroyed. Hidden entries are
-// simply names starting with "." on this platform. Throws std::runtime_error when the tree
-// cannot be built.
+// A temporary folder tree under /tmp (on Windows in the user's temporary folder), unique per test
+// (the current test's name is part of the folder name), removed with everything in it when the
+// TempTree is destroyed. Hidden entries are names starting with ".": on Windows such entries are
+// given the hidden attribute too. On Windows a mode without a write bit makes the entry
+// read-only; symbolic links, FIFOs and other modes cannot be made there (Build throws): tests
+// that need them start with QM_SKIP_ON_WINDOWS. Throws std::runtime_error when the tree cannot be
+// built.
 class TempTree {
 public:
     TempTree();
@@ -96,10 +99,10 @@ public:
     // Removes a path (a folder with everything in it) from the tree.
     void Remove(const std::string& relative);
 
-    // The root folder, ending in "/".
+    // The root folder, ending in the separator.
     const std::string& Root() const { return m_root; }
-    // Root() + relative.
-    std::string Path(const std::string& relative) const { return m_root + relative; }
+    // Root() + relative, with the system's separator in place of "/".
+    std::string Path(const std::string& relative) const;
 
     // The bytes Size(size, seed) writes.
     static std::string Bytes(std::int64_t size, std::uint64_t seed);
@@ -111,4 +114,28 @@ private:
     std::string m_root;
 };
 
+// The path with the system's separator in place of each "/".
+std::string NativePath(std::string path);
+// The path with "/" in place of each of the system's separators: the form tests compare.
+std::string PortablePath(std::string path);
+
+// Sets the last write time of the file at path (not following a final link); false on failure.
+bool SetLastWriteTime(const std::string& path, platform::FileTime time);
+
+// Whether the tests run under Wine, whose file systems lack what Windows keeps (birth times).
+bool UnderWine();
+
 }  // namespace qm::test
+
+// Ends a test that needs what only a POSIX system has (symbolic links, FIFOs, permission bits, a
+// second file system at /dev/shm) as skipped on Windows.
+#ifdef _WIN32
+#define QM_SKIP_ON_WINDOWS(why) GTEST_SKIP() << "not on Windows: " << (why)
+#else
+#define QM_SKIP_ON_WINDOWS(why) static_cast<void>(why)
+#endif
+
+// Ends a test that needs what Wine does not give a Windows program as skipped under Wine.
+#define QM_SKIP_UNDER_WINE(why)  \
+    if (::qm::test::UnderWine()) \
+    GTEST_SKIP() << "not under Wine: " << (why)
