@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTreeView>
@@ -189,6 +191,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
             PlacePathButtons();
         } else if (watched == ViewResultsPanel) {
             CentreViewResultsButton();
+        } else if (watched == m_toolbarScroll) {
+            FitToolbarHeight();
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -220,6 +224,12 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 // ---- Layout ---------------------------------------------------------------------------------
+
+void TfrmMain::FitToolbarHeight() {
+    const bool scrolls = TreeOptionsPanel->minimumSizeHint().width() > m_toolbarScroll->width();
+    const int bar = scrolls ? m_toolbarScroll->horizontalScrollBar()->sizeHint().height() : 0;
+    m_toolbarScroll->setFixedHeight(TreeOptionsPanel->sizeHint().height() + bar);
+}
 
 void TfrmMain::FitFilterColumns() {
     FilterSG->FitColumns();

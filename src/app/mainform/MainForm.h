@@ -28,6 +28,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 class QSplitter;
 class QToolButton;
@@ -443,6 +444,8 @@ private:
     void PlacePathButtons();
     void PlaceMainButtons(int panelWidth);
     void CentreViewResultsButton();
+    // The results toolbar's strip: as high as the toolbar, plus its scroll bar when it shows.
+    void FitToolbarHeight();
 
     // MainFormFile.cpp
     std::optional<storage::WindowGeometry> NormalGeometry() const;
@@ -498,6 +501,7 @@ private:
     DupeTreeMenus* m_dupeMenus = nullptr;
     MarkedFileCommands* m_markedFiles = nullptr;
     QPointer<QWidget> m_focusBeforeMarkedFiles;
+    QScrollArea* m_toolbarScroll = nullptr;
     std::unique_ptr<FileChooser> m_ownChooser;
     FileChooser* m_chooser = nullptr;
     ResultsFileCommands* m_resultsFiles = nullptr;

@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStyle>
@@ -480,7 +482,19 @@ void TfrmMain::BuildResultsView() {
          {DeleteMarkedBtn, MoveToFolderBtn, OpenTargetBtn, ExploreTargetBtn, ExecuteBtn}) {
         button->setEnabled(false);
     }
-    layout->addWidget(TreeOptionsPanel);
+    // The toolbar is wider than the window's smallest width: it scrolls sideways instead of
+    // forcing the window wider when the results view is shown.
+    m_toolbarScroll = new QScrollArea(SearchResultsPanel);
+    m_toolbarScroll->setObjectName(QStringLiteral("TreeOptionsScroll"));
+    m_toolbarScroll->setFrameShape(QFrame::NoFrame);
+    m_toolbarScroll->setWidgetResizable(true);
+    m_toolbarScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_toolbarScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_toolbarScroll->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_toolbarScroll->setWidget(TreeOptionsPanel);
+    m_toolbarScroll->installEventFilter(this);
+    FitToolbarHeight();
+    layout->addWidget(m_toolbarScroll);
 
     DupeInfoLbl = new QLabel(SearchResultsPanel);
     DupeInfoLbl->setObjectName(QStringLiteral("DupeInfoLbl"));
