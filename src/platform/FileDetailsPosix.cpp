@@ -16,24 +16,8 @@ namespace qm::platform {
 
 namespace {
 
-constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
-
-FileTime ToFileTime(const struct statx_timestamp& ts) {
-    return static_cast<std::int64_t>(ts.tv_sec) * kNanosPerSecond + ts.tv_nsec;
-}
-
-EntryKind KindOfMode(unsigned mode) {
-    switch (mode & S_IFMT) {
-        case S_IFDIR:
-            return EntryKind::Folder;
-        case S_IFREG:
-            return EntryKind::RegularFile;
-        case S_IFLNK:
-            return EntryKind::SymbolicLink;
-        default:
-            return EntryKind::Other;
-    }
-}
+using posix::KindOfMode;
+using posix::ToFileTime;
 
 std::size_t NameBufferSize(int which) {
     const long wanted = sysconf(which);

@@ -17,33 +17,14 @@
 #include <unordered_map>
 
 #include "platform/FileSystem.h"
+#include "platform/PosixFileTools.h"
 
 namespace qm::platform {
 
 namespace {
 
-constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
-
-FileTime ToFileTime(const struct statx_timestamp& ts) {
-    return static_cast<std::int64_t>(ts.tv_sec) * kNanosPerSecond + ts.tv_nsec;
-}
-
-FileTime ToFileTime(const struct timespec& ts) {
-    return static_cast<std::int64_t>(ts.tv_sec) * kNanosPerSecond + ts.tv_nsec;
-}
-
-EntryKind KindOfMode(unsigned mode) {
-    switch (mode & S_IFMT) {
-        case S_IFDIR:
-            return EntryKind::Folder;
-        case S_IFREG:
-            return EntryKind::RegularFile;
-        case S_IFLNK:
-            return EntryKind::SymbolicLink;
-        default:
-            return EntryKind::Other;  // FIFOs, sockets, devices: never opened
-    }
-}
+using posix::KindOfMode;
+using posix::ToFileTime;
 
 EntryKind KindOfDirentType(unsigned char type) {
     switch (type) {

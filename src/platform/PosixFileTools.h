@@ -5,13 +5,37 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 
 #include "platform/FileOperations.h"
+#include "platform/FileSystem.h"
 
 namespace qm::platform::posix {
+
+// A file time of statx or stat as nanoseconds since 1970.
+inline FileTime ToFileTime(const struct statx_timestamp& ts) {
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+inline FileTime ToFileTime(const struct timespec& ts) {
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// The kind of an entry by its mode; FIFOs, sockets and devices are Other and never opened.
+inline EntryKind KindOfMode(unsigned mode) {
+    switch (mode & S_IFMT) {
+        case S_IFDIR:
+            return EntryKind::Folder;
+        case S_IFREG:
+            return EntryKind::RegularFile;
+        case S_IFLNK:
+            return EntryKind::SymbolicLink;
+        default:
+            return EntryKind::Other;
+    }
+}
 
 // An owned file descriptor; -1 when none.
 class Fd {

@@ -14,8 +14,6 @@ namespace qm::platform::posix {
 
 namespace {
 
-constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
-
 // More tries than any folder has copies of one name; beyond that something else is wrong.
 constexpr int kMaxNameTries = 100'000;
 
@@ -37,8 +35,7 @@ FileIdentity IdentityOf(const struct stat& st) {
     identity.id.device = (static_cast<std::uint64_t>(major(st.st_dev)) << 32) | minor(st.st_dev);
     identity.id.inode = st.st_ino;
     identity.size = static_cast<std::int64_t>(st.st_size);
-    identity.lastWrite =
-        static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosPerSecond + st.st_mtim.tv_nsec;
+    identity.lastWrite = ToFileTime(st.st_mtim);
     return identity;
 }
 
