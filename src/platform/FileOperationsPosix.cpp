@@ -405,10 +405,15 @@ private:
             }
             offset += n;
         }
-        // Owner, permissions and times follow the file; an owner we may not give is kept ours.
-        (void)::fchown(copy.Get(), st.st_uid, st.st_gid);
+        // Owner, permissions and times follow the file. An owner we may not give is kept ours,
+        // and then the set-user and set-group bits are dropped: they must not pass to another
+        // owner.
+        mode_t mode = st.st_mode & 07777;
+        if (::fchown(copy.Get(), st.st_uid, st.st_gid) != 0) {
+            mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+        }
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        if (::fchmod(copy.Get(), st.st_mode & 07777) != 0 || ::futimens(copy.Get(), times) != 0) {
+        if (::fchmod(copy.Get(), mode) != 0 || ::futimens(copy.Get(), times) != 0) {
             result.reason = "cannot set the copy's attributes: " + ErrorText(errno);
             return result;
         }

@@ -1,8 +1,10 @@
 #include "platform/FileOperations.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -204,6 +206,43 @@ TEST(FileOperations, MoveAcrossFileSystemsKeepsBytesModeAndTimes) {
         for (const std::string& name : NamesIn(other.Path())) {
             std::remove((other.Path() + name).c_str());
         }
+    }
+}
+
+// A copy across file systems takes the file's owner where it may; where it may not (an ordinary
+// user moving another's file), the copy is the mover's and must not keep set-user or set-group.
+TEST(FileOperations, MoveAcrossFileSystemsDropsSetIdBitsWithTheOwner) {
+    test::OtherFileSystemFolder other;
+    if (other.Path().empty() || ::geteuid() != 0) {
+        GTEST_SKIP() << "needs a second file system and root to make files of two owners";
+    }
+    ASSERT_EQ(::chmod(other.Path().c_str(), 0777), 0);
+    for (const bool asNobody : {false, true}) {
+        TempTree tree({{"src/tool", Content("#!/bin/sh\n").WithMode(06755)}});
+        ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+        ASSERT_EQ(::chmod(tree.Path("src").c_str(), 0777), 0);
+        const std::string path = tree.Path("src/tool");
+        ASSERT_EQ(::chmod(path.c_str(), 06755), 0);  // after the umask
+        const FileIdentity listed = IdentityNow(path);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (asNobody &&
+                (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+                 ::setresuid(65534, 65534, 65534) != 0)) {
+                ::_exit(10);
+            }
+            auto ops = Operations(other.Path() + "data");
+            ::_exit(ops->MoveToFolder(path, other.Path(), listed).ok ? 0 : 11);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << asNobody;
+        struct stat st {};
+        ASSERT_EQ(::stat((other.Path() + "tool").c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, asNobody ? 65534u : 0u);
+        EXPECT_EQ(st.st_mode & 07777, asNobody ? 0755u : 06755u) << asNobody;
+        EXPECT_EQ(ReadAll(path), "<missing>");
+        std::remove((other.Path() + "tool").c_str());
     }
 }
 
