@@ -6,6 +6,7 @@
 
 #include "engine/FileCollection.h"
 #include "engine/YieldingWork.h"
+#include "platform/PathRules.h"
 
 namespace qm::engine {
 
@@ -165,7 +166,7 @@ bool FolderWalk::IsIgnored(const std::string& folder) const {
             if (!ignored.empty() && folder.find(ignored) != std::string::npos) {
                 return true;
             }
-        } else if (m_locale.Compare(folder, ignored) == 0) {
+        } else if (platform::SamePath(folder, ignored, m_locale)) {
             return true;
         }
     }
@@ -190,7 +191,8 @@ bool FolderWalk::SurelyRejected(const std::string& folder, int base) const {
 
 bool FolderWalk::CheckFolder(Node& node) {
     const std::string& folder = *node.folder.path;
-    // The ignore list first: its collation test needs the locale, which only this thread has.
+    // The ignore list first: on Windows its case folding needs the locale, which only this
+    // thread has.
     if (IsIgnored(folder) || SurelyRejected(folder, node.base)) {
         std::vector<ScanEntry>().swap(node.folder.files);  // never collected
         return false;

@@ -1,5 +1,7 @@
 #include "platform/PathRules.h"
 
+#include "platform/Locale.h"
+
 namespace qm::platform {
 
 namespace {
@@ -78,6 +80,13 @@ bool IsAbsolutePath(std::string_view path, PathStyle style) {
 
 bool IsRootPath(std::string_view path, PathStyle style) {
     return !path.empty() && RootLength(path, style) == path.size();
+}
+
+bool SamePath(std::string_view a, std::string_view b, const Locale& locale, PathStyle style) {
+    if (style == PathStyle::Windows) {
+        return a == b || locale.ToUpper(a) == locale.ToUpper(b);
+    }
+    return a == b;
 }
 
 }  // namespace qm::platform

@@ -6,6 +6,8 @@
 
 namespace qm::platform {
 
+class Locale;
+
 // The two ways of writing paths that Quillmere knows. Path helpers take the style as an argument
 // that defaults to the native one, so that the Windows forms are tested on Linux too.
 enum class PathStyle : std::uint8_t { Posix, Windows };
@@ -36,5 +38,11 @@ bool IsAbsolutePath(std::string_view path, PathStyle style = kNativePathStyle);
 
 // Whether path is nothing but a root ("/", "C:\", "\\server\share\").
 bool IsRootPath(std::string_view path, PathStyle style = kNativePathStyle);
+
+// Whether two folder paths name the same folder. Windows folds case, as its file systems do
+// (through the locale's upper-casing); on POSIX file names are case-sensitive, so /data/Photos/
+// and /data/photos/ are two folders.
+bool SamePath(std::string_view a, std::string_view b, const Locale& locale,
+              PathStyle style = kNativePathStyle);
 
 }  // namespace qm::platform

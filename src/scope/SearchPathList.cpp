@@ -7,15 +7,6 @@
 
 namespace qm::scope {
 
-bool SamePath(std::string_view a, std::string_view b, const platform::Locale& locale) {
-#ifdef _WIN32
-    return locale.ToUpper(a) == locale.ToUpper(b);
-#else
-    (void)locale;
-    return a == b;
-#endif
-}
-
 SearchPathList::SearchPathList(const platform::Locale& locale,
                                std::function<bool(const std::string&)> folderExists, char delim)
     : m_locale(locale), m_folderExists(std::move(folderExists)), m_delim(delim) {}

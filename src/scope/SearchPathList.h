@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/Globals.h"
+#include "platform/PathRules.h"
 
 namespace qm::platform {
 class Locale;
@@ -15,10 +16,8 @@ class Locale;
 
 namespace qm::scope {
 
-// Whether two folder paths of a list name the same folder. Windows folds case, as its file
-// systems do; here file names are case-sensitive, so /data/Photos/ and /data/photos/ are two
-// folders and both may be listed.
-bool SamePath(std::string_view a, std::string_view b, const platform::Locale& locale);
+// Whether two folder paths of a list name the same folder (case folded on Windows only).
+using platform::SamePath;
 
 // The search folder list: folder paths that each end in the separator, kept in the locale's
 // case-insensitive order, no two naming the same folder, each an existing folder when added.
