@@ -70,8 +70,8 @@ TfrmMain::TfrmMain(SettingsPlaces places, foundation::Prompter* prompter, QWidge
     setWindowTitle(QStringLiteral("Quillmere"));
     setFont(ClosestFont(QStringLiteral("Tahoma"), 8));
     // Reads the recent-files list.
-    m_settingsFiles =
-        new SettingsFileCommands(std::move(places), platform::UserLocale(), *m_prompter, this);
+    m_settingsFiles = new SettingsFileCommands(std::move(places), platform::UserLocale(),
+                                               *m_prompter, Chooser(), this);
 
     BuildMenus();
     BuildOptionsView();

@@ -57,7 +57,6 @@ class DupeTreeModel;
 class DupeTreeView;
 class FileChooser;
 class FileCommands;
-class FileDialogs;
 class FilterEditor;
 class FolderPicker;
 class ImagePreviewPanel;
@@ -129,8 +128,6 @@ public:
     void SaveSettingsFile(const std::string& path) const;
     const SettingsPlaces& Places() const;
     const storage::RecentFiles& RecentFiles() const;
-    // Replaces the open and save dialogs (the default shows Qt's); dialogs must outlive the window.
-    void UseFileDialogs(FileDialogs* dialogs);
 
     // ---- Shell (MainFormShell.cpp) ---------------------------------------------------------
     // Replaces the browser that opens the web site and forum; opener must outlive the window.
@@ -201,7 +198,8 @@ public:
     // The delete and move commands; tests give them their file operations and destination.
     MarkedFileCommands& MarkedFiles() const { return *m_markedFiles; }
     // ---- Results files and export (MainFormResultsFile.cpp, MainFormExport.cpp) -------------
-    // The file dialogs of saving, loading and exporting; null (the default) means Qt's. Not owned.
+    // Every file dialog of the window (settings, results files, exports); null (the default)
+    // means Qt's. Not owned.
     void SetFileChooser(FileChooser* chooser);
     // Where those dialogs start; by default the folder of the settings file.
     void SetFileDialogFolder(const std::string& folder);

@@ -53,10 +53,6 @@ const storage::RecentFiles& TfrmMain::RecentFiles() const {
     return m_settingsFiles->Recent();
 }
 
-void TfrmMain::UseFileDialogs(FileDialogs* dialogs) {
-    m_settingsFiles->UseFileDialogs(dialogs);
-}
-
 void TfrmMain::FileMenuOpenItemClick(SettingsOrigin origin) {
     const std::optional<std::string> path = m_settingsFiles->FileToOpen(origin);
     if (!path) {

@@ -60,6 +60,7 @@ FileChooser& TfrmMain::Chooser() {
 
 void TfrmMain::SetFileChooser(FileChooser* chooser) {
     m_chooser = chooser;
+    m_settingsFiles->SetChooser(Chooser());
     m_resultsFiles->SetChooser(Chooser());
     m_exporter->SetChooser(Chooser());
 }

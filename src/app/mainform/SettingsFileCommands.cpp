@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/widgets/FileDialogs.h"
+#include "app/dialogs/FileChooser.h"
 #include "app/widgets/QtText.h"
 #include "foundation/Prompter.h"
 #include "platform/UserFolders.h"
@@ -17,9 +17,18 @@ namespace qm::app {
 namespace {
 
 const char* const kSettingsFilter = "Quillmere Settings|*.ini|All Files (*.*)|*.*";
-// Lower case: names are case-sensitive here, and the filter above lists "*.ini".
 const char* const kSettingsExtension = "ini";
 const char* const kRecentGroup = "MRU";
+
+// The open and save dialogs of settings files start in the settings folder.
+FileChoice SettingsFileChoice(const QString& title, const std::string& settingsFolder) {
+    FileChoice choice;
+    choice.title = title.toStdString();
+    choice.filter = kSettingsFilter;
+    choice.defaultExtension = kSettingsExtension;
+    choice.folder = settingsFolder;
+    return choice;
+}
 
 bool IsFile(const std::string& path) {
     std::error_code error;
@@ -56,32 +65,19 @@ SettingsPlaces SettingsPlaces::ForUser(const std::string& programFolder) {
 }
 
 SettingsFileCommands::SettingsFileCommands(SettingsPlaces places, const platform::Locale& locale,
-                                           foundation::Prompter& prompter, QWidget* dialogParent)
-    : QObject(dialogParent),
+                                           foundation::Prompter& prompter, FileChooser& chooser,
+                                           QWidget* menuParent)
+    : QObject(menuParent),
       m_places(std::move(places)),
       m_prompter(prompter),
-      m_dialogParent(dialogParent),
       m_recent(locale),
-      m_recentMenu(new QMenu(tr("&Recent Files"), dialogParent)) {
+      m_recentMenu(new QMenu(tr("&Recent Files"), menuParent)),
+      m_chooser(&chooser) {
     m_recentMenu->setObjectName(QStringLiteral("MRUList"));
     ReadRecentFiles();
 }
 
 SettingsFileCommands::~SettingsFileCommands() = default;
-
-void SettingsFileCommands::UseFileDialogs(FileDialogs* dialogs) {
-    m_dialogs = dialogs;
-}
-
-FileDialogs& SettingsFileCommands::Dialogs() {
-    if (m_dialogs == nullptr) {
-        if (!m_ownDialogs) {
-            m_ownDialogs = std::make_unique<QtFileDialogs>();
-        }
-        return *m_ownDialogs;
-    }
-    return *m_dialogs;
-}
 
 std::optional<std::string> SettingsFileCommands::FileToOpen(SettingsOrigin origin) {
     switch (origin) {
@@ -102,18 +98,12 @@ std::optional<std::string> SettingsFileCommands::FileToOpen(SettingsOrigin origi
             }
             return m_chosenRecentPath;
         case SettingsOrigin::Menu: {
-            const std::optional<QString> chosen = Dialogs().OpenFile(
-                m_dialogParent,
-                {tr("Open Search Settings"), PathText(m_places.settingsFolder),
-                 QString::fromLatin1(kSettingsFilter), QString::fromLatin1(kSettingsExtension)});
-            if (!chosen) {
+            std::optional<std::string> path = m_chooser->ChooseOpenFile(
+                SettingsFileChoice(tr("Open Search Settings"), m_places.settingsFolder));
+            if (!path || !IsFile(*path)) {
                 return std::nullopt;
             }
-            std::string path = PathBytes(*chosen);
-            if (!IsFile(path)) {
-                return std::nullopt;
-            }
-            AddRecentFile(path);
+            AddRecentFile(*path);
             return path;
         }
     }
@@ -127,15 +117,12 @@ std::optional<std::string> SettingsFileCommands::FileToSave(SettingsOrigin origi
         }
         return m_places.settingsFolder + std::string(storage::kDefaultSettingsName);
     }
-    const std::optional<QString> chosen = Dialogs().SaveFile(
-        m_dialogParent,
-        {tr("Save Search Settings"), PathText(m_places.settingsFolder),
-         QString::fromLatin1(kSettingsFilter), QString::fromLatin1(kSettingsExtension)});
-    if (!chosen) {
-        return std::nullopt;
+    FileChoice choice = SettingsFileChoice(tr("Save Search Settings"), m_places.settingsFolder);
+    choice.confirmOverwrite = true;
+    std::optional<std::string> path = m_chooser->ChooseSaveFile(choice);
+    if (path) {
+        AddRecentFile(*path);
     }
-    std::string path = PathBytes(*chosen);
-    AddRecentFile(path);
     return path;
 }
 

@@ -21,7 +21,7 @@ class Locale;
 
 namespace qm::app {
 
-class FileDialogs;
+class FileChooser;
 
 // Where the main window keeps what outlives it. An empty member keeps nothing: a window made
 // without places (what tests get unless they hand in their own) reads and writes no Default.ini
@@ -51,14 +51,15 @@ enum class SettingsOrigin {
 class SettingsFileCommands : public QObject {
     Q_OBJECT
 public:
-    // prompter says that a recent file is gone and locale compares its paths; both must outlive
-    // this. The dialogs open over dialogParent. Reads the recent-files list from its store.
+    // prompter says that a recent file is gone, locale compares its paths and chooser shows the
+    // open and save dialogs; all three must outlive this. The submenu belongs to menuParent.
+    // Reads the recent-files list from its store.
     SettingsFileCommands(SettingsPlaces places, const platform::Locale& locale,
-                         foundation::Prompter& prompter, QWidget* dialogParent);
+                         foundation::Prompter& prompter, FileChooser& chooser, QWidget* menuParent);
     ~SettingsFileCommands() override;
 
-    // Replaces the file dialogs (the default shows Qt's); dialogs must outlive this.
-    void UseFileDialogs(FileDialogs* dialogs);
+    // Replaces the file dialogs; chooser must outlive this.
+    void SetChooser(FileChooser& chooser) { m_chooser = &chooser; }
 
     const SettingsPlaces& Places() const { return m_places; }
     // The submenu "&Recent Files": one item per entry, or a disabled "(None)".
@@ -89,15 +90,12 @@ signals:
 
 private:
     void RebuildRecentMenu();
-    FileDialogs& Dialogs();
 
     SettingsPlaces m_places;
     foundation::Prompter& m_prompter;
-    QWidget* m_dialogParent;
     storage::RecentFiles m_recent;
     QMenu* m_recentMenu;
-    FileDialogs* m_dialogs = nullptr;
-    std::unique_ptr<FileDialogs> m_ownDialogs;
+    FileChooser* m_chooser;
     std::string m_chosenRecentPath;
 };
 

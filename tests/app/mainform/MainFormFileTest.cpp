@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedFileDialogs.h"
+#include "ScriptedFileChooser.h"
 #include "app/mainform/MainForm.h"
 #include "app/mainform/SettingsFileCommands.h"
 #include "app/results/DupeTreeModel.h"
@@ -42,7 +42,7 @@ using qm::app::TfrmMain;
 using qm::scope::FilterRow;
 using qm::scope::SearchSettings;
 using qm::test::Content;
-using qm::test::ScriptedFileDialogs;
+using qm::test::ScriptedFileChooser;
 using qm::test::ScriptedPrompter;
 using qm::test::TempTree;
 
@@ -90,11 +90,11 @@ private:
 struct ShownWindow {
     OwnPlaces own;
     ScriptedPrompter prompter;
-    ScriptedFileDialogs dialogs;
+    ScriptedFileChooser dialogs;
     std::unique_ptr<TfrmMain> window;
 
     ShownWindow() : window(std::make_unique<TfrmMain>(own.Places(), &prompter)) {
-        window->UseFileDialogs(&dialogs);
+        window->SetFileChooser(&dialogs);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) {
             qFatal("the window does not show");
@@ -306,7 +306,7 @@ void MainFormFileTest::OpenAndSaveThroughTheMenu() {
     TfrmMain& window = *shown.window;
     const OwnPlaces& own = shown.own;
     ScriptedPrompter& prompter = shown.prompter;
-    ScriptedFileDialogs& dialogs = shown.dialogs;
+    ScriptedFileChooser& dialogs = shown.dialogs;
     const SearchSettings settings = Sample(tree.Root());
     window.ApplySettings(settings);
     window.move(20, 30);
@@ -315,14 +315,16 @@ void MainFormFileTest::OpenAndSaveThroughTheMenu() {
     // Saving to an existing file replaces it completely; the file becomes the newest recent one.
     const QString mine = own.Path(QStringLiteral("mine.ini"));
     WriteText(mine, "[Old Section]\r\nOld Key=1\r\n");
-    dialogs.AnswerSave(mine);
+    dialogs.Choose(Bytes(mine));
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(dialogs.saveRequests.size(), std::size_t{1});
-    const qm::app::FileDialogRequest request = dialogs.saveRequests.front();
-    QCOMPARE(request.caption, QStringLiteral("Save Search Settings"));
-    QCOMPARE(request.folder, own.SettingsFolder());
-    QCOMPARE(request.filter, QStringLiteral("Quillmere Settings|*.ini|All Files (*.*)|*.*"));
-    QCOMPARE(request.defaultExtension, QStringLiteral("ini"));
+    QCOMPARE(dialogs.asked.size(), std::size_t{1});
+    QVERIFY(dialogs.asked.front().save);
+    const qm::app::FileChoice request = dialogs.asked.front().choice;
+    QCOMPARE(request.title, std::string("Save Search Settings"));
+    QCOMPARE(request.folder, Bytes(own.SettingsFolder()));
+    QCOMPARE(request.filter, std::string("Quillmere Settings|*.ini|All Files (*.*)|*.*"));
+    QCOMPARE(request.defaultExtension, std::string("ini"));
+    QVERIFY(request.confirmOverwrite);
     QVERIFY(!ReadText(mine).contains(QStringLiteral("Old")));
     QCOMPARE(window.RecentFiles().Paths(), std::vector<std::string>{Bytes(mine)});
     QCOMPARE(MenuTexts(window.MRUList), std::vector<std::string>{"&1 " + Bytes(mine)});
@@ -331,20 +333,21 @@ void MainFormFileTest::OpenAndSaveThroughTheMenu() {
     // Cancelling either dialog changes nothing.
     window.ApplySettings(SearchSettings{});
     window.move(60, 70);
-    dialogs.AnswerOpen(std::nullopt);
+    dialogs.Cancel();
     window.FileMenuOpenItem->trigger();
-    dialogs.AnswerSave(std::nullopt);
+    dialogs.Cancel();
     window.FileMenuSaveItem->trigger();
     QCOMPARE(window.CurrentSettings(), SearchSettings{});
     QCOMPARE(window.pos(), QPoint(60, 70));
 
     // Opening brings back the settings and the window's place.
-    dialogs.AnswerOpen(mine);
+    dialogs.Choose(Bytes(mine));
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(dialogs.openRequests.size(), std::size_t{2});
-    QCOMPARE(dialogs.openRequests.back().caption, QStringLiteral("Open Search Settings"));
-    QCOMPARE(dialogs.openRequests.back().folder, own.SettingsFolder());
-    QCOMPARE(dialogs.openRequests.back().filter, request.filter);
+    QCOMPARE(dialogs.asked.size(), std::size_t{4});  // save, open and save cancelled, open
+    QVERIFY(!dialogs.asked.back().save && !dialogs.asked[1].save && dialogs.asked[2].save);
+    QCOMPARE(dialogs.asked.back().choice.title, std::string("Open Search Settings"));
+    QCOMPARE(dialogs.asked.back().choice.folder, request.folder);
+    QCOMPARE(dialogs.asked.back().choice.filter, request.filter);
     QCOMPARE(window.CurrentSettings(), settings);
     QCOMPARE(window.pos(), QPoint(20, 30));
     QCOMPARE(window.size(), QSize(820, 600));
@@ -355,14 +358,14 @@ void MainFormFileTest::OpenAndSaveThroughTheMenu() {
     const QString folderNamedIni = own.Path(QStringLiteral("folder.ini"));
     QVERIFY(QDir().mkpath(folderNamedIni));
     window.ApplySettings(SearchSettings{});
-    dialogs.AnswerOpen(folderNamedIni);
+    dialogs.Choose(Bytes(folderNamedIni));
     window.FileMenuOpenItem->trigger();
     QCOMPARE(window.CurrentSettings(), SearchSettings{});
     QVERIFY(prompter.errors.empty());
     // A save that fails keeps the old file and says so.
     const QString readOnlyTarget = own.Path(QStringLiteral("target.ini"));
     QVERIFY(QDir().mkpath(readOnlyTarget));  // a folder cannot be replaced by a file
-    dialogs.AnswerSave(readOnlyTarget);
+    dialogs.Choose(Bytes(readOnlyTarget));
     window.FileMenuSaveItem->trigger();
     QCOMPARE(prompter.errors,
              std::vector<std::string>{"Unable to write to " + Bytes(readOnlyTarget)});
@@ -374,7 +377,7 @@ void MainFormFileTest::AShortFileGivesItsDefaultsAndClamps() {
     TfrmMain& window = *shown.window;
     const OwnPlaces& own = shown.own;
     ScriptedPrompter& prompter = shown.prompter;
-    ScriptedFileDialogs& dialogs = shown.dialogs;
+    ScriptedFileChooser& dialogs = shown.dialogs;
     window.move(40, 50);
 
     // No geometry, no filters, out-of-range indices, a stale filter caption.
@@ -389,7 +392,7 @@ void MainFormFileTest::AShortFileGivesItsDefaultsAndClamps() {
               "0=<<<<\r\n"
               "[filter settings]\r\n"
               "Active Filter=*.stale\r\n");
-    dialogs.AnswerOpen(path);
+    dialogs.Choose(Bytes(path));
     window.FileMenuOpenItem->trigger();
     QCOMPARE(window.MinSizeCB->currentIndex(), -1);
     QCOMPARE(window.FCMItemIndex(), -1);
@@ -405,7 +408,7 @@ void MainFormFileTest::AShortFileGivesItsDefaultsAndClamps() {
 
     // A place on no screen of this computer comes onto the primary screen.
     WriteText(path, "[Display]\r\nLeft=-5000\r\nTop=9000\r\nWidth=820\r\nHeight=600\r\n");
-    dialogs.AnswerOpen(path);
+    dialogs.Choose(Bytes(path));
     window.FileMenuOpenItem->trigger();
     QCOMPARE(window.size(), QSize(820, 600));
     QCOMPARE(window.pos(), window.screen()->availableGeometry().topLeft());
@@ -418,7 +421,7 @@ void MainFormFileTest::RecentFiles() {
     TfrmMain& window = *shown.window;
     const OwnPlaces& own = shown.own;
     ScriptedPrompter& prompter = shown.prompter;
-    ScriptedFileDialogs& dialogs = shown.dialogs;
+    ScriptedFileChooser& dialogs = shown.dialogs;
 
     // Five files saved, each with its own minimum size: the list keeps the last four.
     std::vector<std::string> files;
@@ -427,7 +430,7 @@ void MainFormFileTest::RecentFiles() {
         settings.minSizeText = std::to_string(i);
         window.ApplySettings(settings);
         files.push_back(Bytes(own.Path(QStringLiteral("f%1.ini").arg(i))));
-        dialogs.AnswerSave(Text(files.back()));
+        dialogs.Choose(files.back());
         window.FileMenuSaveItem->trigger();
     }
     QCOMPARE(window.RecentFiles().Paths(),
@@ -456,7 +459,7 @@ void MainFormFileTest::RecentFiles() {
     QCOMPARE(MenuTexts(window.MRUList).front(), "&1 " + files[3]);
 
     // Opening through the menu puts the file at the top as well.
-    dialogs.AnswerOpen(Text(files[0]));
+    dialogs.Choose(files[0]);
     window.FileMenuOpenItem->trigger();
     QCOMPARE(window.MinSizeEdit->text(), QStringLiteral("1"));
     QCOMPARE(window.RecentFiles().Paths(),
