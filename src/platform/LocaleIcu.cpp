@@ -265,22 +265,27 @@ public:
         }
         ToUtf16(text, m_bufferA);
         const auto length = static_cast<int32_t>(m_bufferA.size());
-        key.resize(text.size() * 2 + 16);
+        // Made in a reused buffer and copied out at its exact length: keys are kept by the
+        // hundred thousand (one per folder and file sorted), and a key sized by a guess would
+        // carry up to twice its length in unused capacity.
+        if (m_keyBuffer.size() < text.size() * 2 + 16) {
+            m_keyBuffer.resize(text.size() * 2 + 16);
+        }
         for (;;) {
-            const int32_t needed = ucol_getSortKey(m_collator, m_bufferA.data(), length,
-                                                   reinterpret_cast<uint8_t*>(key.data()),
-                                                   static_cast<int32_t>(key.size()));
+            const int32_t needed =
+                ucol_getSortKey(m_collator, m_bufferA.data(), length, m_keyBuffer.data(),
+                                static_cast<int32_t>(m_keyBuffer.size()));
             if (needed <= 0) {
-                key.clear();
                 return key;
             }
-            if (static_cast<std::size_t>(needed) <= key.size()) {
+            if (static_cast<std::size_t>(needed) <= m_keyBuffer.size()) {
                 // The key ends in one 0 byte and holds no other: dropping it keeps memcmp order
                 // (a key that is a prefix of another still sorts first).
-                key.resize(static_cast<std::size_t>(needed) - 1);
+                key.assign(reinterpret_cast<const char*>(m_keyBuffer.data()),
+                           static_cast<std::size_t>(needed) - 1);
                 return key;
             }
-            key.resize(static_cast<std::size_t>(needed));
+            m_keyBuffer.resize(static_cast<std::size_t>(needed));
         }
     }
 
@@ -417,6 +422,7 @@ private:
     // Conversion buffers reused between calls (the class is not thread-safe anyway).
     mutable std::vector<UChar> m_bufferA;
     mutable std::vector<UChar> m_bufferB;
+    mutable std::vector<uint8_t> m_keyBuffer;
 };
 
 }  // namespace
