@@ -852,7 +852,7 @@ TEST_F(ContentComparisonTest, MatchesBruteForceOnGeneratedTrees) {
     tunings[6].options.maxOpenFiles = 2;
     // Small groups keep their heads, larger ones only head checksums, in one search.
     tunings[7].name = "head memory for two heads";
-    tunings[7].options.headMemoryBytes = 2 * 4096;
+    tunings[7].options.headMemoryBytes = std::size_t{2} * 4096;
 
     for (std::uint32_t seed = 1; seed <= 6; ++seed) {
         std::mt19937 random(seed);
