@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kChecksumStatus = "Generating 32 bit CRC of possible duplicate files. ";
 
 // Memory one worker may spend on chunk buffers of one candidate set (at least two chunks).
-constexpr std::size_t kChunkBudget = 16u << 20;
+constexpr std::size_t kChunkBudget = 1u << 20;
 constexpr std::size_t kMinChunk = 64u << 10;
 
 // How often the calling thread looks at the host while a worker reads a large file.

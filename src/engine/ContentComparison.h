@@ -34,9 +34,13 @@ struct ReadOptions {
     // A group of at least this many files has its head blocks read by several of those threads.
     std::size_t parallelHeadFiles = 256;
     std::size_t headBytes = 4096;
-    // Memory for the head blocks of one size group; a larger group is compared from byte 0.
-    std::size_t headMemoryBytes = 32u << 20;
-    std::size_t maxChunkBytes = 1 << 20;
+    // Memory for the head blocks of one size group. A larger group keeps only a checksum of each
+    // head and reads the files whose head checksums agree again from byte 0, so that memory does
+    // not grow with the group (thousands of files of one size are common: photos, disk images).
+    std::size_t headMemoryBytes = 256u << 10;
+    // Larger reads gain nothing measurable from the page cache or a disk, and every worker holds
+    // a few such buffers.
+    std::size_t maxChunkBytes = 256u << 10;
     // Files one worker keeps open at once; larger candidate sets are compared in batches.
     std::size_t maxOpenFiles = 32;
 };

@@ -184,6 +184,11 @@ public:
     }
 
     void Finish(ScanOrder order, std::int64_t* ignoredFiles) {
+        // Room reserved for files the tests then refused is given back (it would stay for the
+        // whole comparison).
+        if (m_out.Entries().capacity() - m_out.size() > m_out.size() / 4) {
+            m_out.shrink_to_fit();
+        }
         // Sorting 100,000s of entries takes long enough to freeze a window: done on a worker.
         if (order == ScanOrder::Collated) {
             RunWhileYielding(m_host, m_out.size(), m_locale,
@@ -272,6 +277,13 @@ void CollectFiles(FolderListings&& listings, const SearchCriteria& criteria, Sea
                   ScanOrder order) {
     FolderListings taken = std::move(listings);
     Collector collector(criteria, host, locale, out);
+    // Room for every listed file at once: growing by doubling would hold the old and the new
+    // array together, half again the records' memory, at the largest moment of a search.
+    std::size_t listedFiles = 0;
+    for (const ListedFolder& folder : taken.folders) {
+        listedFiles += folder.files.size();
+    }
+    out.reserve(listedFiles);
     const std::size_t folderCount = taken.folders.size();
     for (std::size_t i = 0; i < folderCount; ++i) {
         collector.Folder([&] { return &taken.folders[i]; });

@@ -248,6 +248,10 @@ void ListingPool::List(Node& node, Lister& lister) {
                 }
             }
         }
+        // Every listed folder's files stay until the walk ends: growth's spare room would add
+        // up to a quarter of the records over a whole tree.
+        node.folder.files.shrink_to_fit();
+        node.children.shrink_to_fit();
     } catch (...) {
         node.error = std::current_exception();
     }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 #include "platform/Locale.h"
@@ -218,34 +219,9 @@ public:
     // Each name is an ICU locale name, or empty for the United States conventions.
     IcuLocale(const std::string& collateName, const std::string& numericName,
               const std::string& timeName)
-        : m_name(collateName.empty() ? kUnitedStates : collateName) {
-        UErrorCode status = U_ZERO_ERROR;
-        m_collator = ucol_open(m_name.c_str(), &status);
-        if (U_FAILURE(status) || m_collator == nullptr) {
-            status = U_ZERO_ERROR;
-            m_collator = ucol_open(kUnitedStates, &status);
-        }
-        if (m_collator != nullptr) {
-            // Secondary: letter case is ignored, accents count.
-            ucol_setStrength(m_collator, UCOL_SECONDARY);
-        }
-        status = U_ZERO_ERROR;
-        m_caseMap = ucasemap_open(m_name.c_str(), 0, &status);
-        if (U_FAILURE(status)) {
-            m_caseMap = nullptr;
-        }
-
-        m_thousands = numericName.empty() ? "," : GroupingSeparator(numericName);
-        if (timeName.empty()) {
-            m_dateSeparator = "/";
-            m_timeSeparator = ":";
-        } else {
-            m_dateSeparator = SeparatorInPattern(DatePattern(timeName, UDAT_NONE, UDAT_SHORT),
-                                                 "yMdL", "yMdL", "/");
-            m_timeSeparator =
-                SeparatorInPattern(DatePattern(timeName, UDAT_SHORT, UDAT_NONE), "HhkK", "m", ":");
-        }
-    }
+        : m_name(collateName.empty() ? kUnitedStates : collateName),
+          m_numericName(numericName),
+          m_timeName(timeName) {}
 
     ~IcuLocale() override {
         if (m_collator != nullptr) {
@@ -260,7 +236,7 @@ public:
     IcuLocale& operator=(const IcuLocale&) = delete;
 
     int Compare(std::string_view a, std::string_view b) const override {
-        if (m_collator == nullptr) {
+        if (Collator() == nullptr) {
             return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
         }
         UCollationResult result;
@@ -283,28 +259,33 @@ public:
 
     std::string SortKey(std::string_view text) const override {
         std::string key;
-        if (m_collator == nullptr) {
+        if (Collator() == nullptr) {
             key.assign(text);
             return key;
         }
         ToUtf16(text, m_bufferA);
         const auto length = static_cast<int32_t>(m_bufferA.size());
-        key.resize(text.size() * 2 + 16);
+        // Made in a reused buffer and copied out at its exact length: keys are kept by the
+        // hundred thousand (one per folder and file sorted), and a key sized by a guess would
+        // carry up to twice its length in unused capacity.
+        if (m_keyBuffer.size() < text.size() * 2 + 16) {
+            m_keyBuffer.resize(text.size() * 2 + 16);
+        }
         for (;;) {
-            const int32_t needed = ucol_getSortKey(m_collator, m_bufferA.data(), length,
-                                                   reinterpret_cast<uint8_t*>(key.data()),
-                                                   static_cast<int32_t>(key.size()));
+            const int32_t needed =
+                ucol_getSortKey(m_collator, m_bufferA.data(), length, m_keyBuffer.data(),
+                                static_cast<int32_t>(m_keyBuffer.size()));
             if (needed <= 0) {
-                key.clear();
                 return key;
             }
-            if (static_cast<std::size_t>(needed) <= key.size()) {
+            if (static_cast<std::size_t>(needed) <= m_keyBuffer.size()) {
                 // The key ends in one 0 byte and holds no other: dropping it keeps memcmp order
                 // (a key that is a prefix of another still sorts first).
-                key.resize(static_cast<std::size_t>(needed) - 1);
+                key.assign(reinterpret_cast<const char*>(m_keyBuffer.data()),
+                           static_cast<std::size_t>(needed) - 1);
                 return key;
             }
-            key.resize(static_cast<std::size_t>(needed));
+            m_keyBuffer.resize(static_cast<std::size_t>(needed));
         }
     }
 
@@ -336,14 +317,71 @@ public:
         return result;
     }
 
-    std::string ThousandsSeparator() const override { return m_thousands; }
-    std::string DateSeparator() const override { return m_dateSeparator; }
-    std::string TimeSeparator() const override { return m_timeSeparator; }
+    std::string ThousandsSeparator() const override {
+        std::call_once(m_thousandsOnce, [this] {
+            m_thousands = m_numericName.empty() ? "," : GroupingSeparator(m_numericName);
+        });
+        return m_thousands;
+    }
+    std::string DateSeparator() const override {
+        LoadTimeSeparators();
+        return m_dateSeparator;
+    }
+    std::string TimeSeparator() const override {
+        LoadTimeSeparators();
+        return m_timeSeparator;
+    }
     std::string Name() const override { return m_name; }
 
 private:
+    // The ICU services are opened when first needed: each maps in and touches a good part of
+    // ICU's data (a collator alone about 2 MiB), which a run that never sorts or upper-cases
+    // should not pay for. call_once: a locale may be shared by threads that only read it.
+    UCollator* Collator() const {
+        std::call_once(m_collatorOnce, [this] {
+            UErrorCode status = U_ZERO_ERROR;
+            m_collator = ucol_open(m_name.c_str(), &status);
+            if (U_FAILURE(status) || m_collator == nullptr) {
+                status = U_ZERO_ERROR;
+                m_collator = ucol_open(kUnitedStates, &status);
+            }
+            if (m_collator != nullptr) {
+                // Secondary: letter case is ignored, accents count.
+                ucol_setStrength(m_collator, UCOL_SECONDARY);
+            }
+        });
+        return m_collator;
+    }
+
+    UCaseMap* CaseMap() const {
+        std::call_once(m_caseMapOnce, [this] {
+            UErrorCode status = U_ZERO_ERROR;
+            m_caseMap = ucasemap_open(m_name.c_str(), 0, &status);
+            if (U_FAILURE(status)) {
+                m_caseMap = nullptr;
+            }
+        });
+        return m_caseMap;
+    }
+
+    void LoadTimeSeparators() const {
+        std::call_once(m_timeOnce, [this] {
+            std::string date = "/";
+            std::string time = ":";
+            if (!m_timeName.empty()) {
+                date = SeparatorInPattern(DatePattern(m_timeName, UDAT_NONE, UDAT_SHORT), "yMdL",
+                                          "yMdL", "/");
+                time = SeparatorInPattern(DatePattern(m_timeName, UDAT_SHORT, UDAT_NONE), "HhkK",
+                                          "m", ":");
+            }
+            m_dateSeparator = std::move(date);
+            m_timeSeparator = std::move(time);
+        });
+    }
+
     void UpperRun(std::string_view run, std::string& out) const {
-        if (m_caseMap == nullptr) {
+        UCaseMap* caseMap = CaseMap();
+        if (caseMap == nullptr) {
             out.append(run);
             return;
         }
@@ -353,7 +391,7 @@ private:
             out.resize(start + capacity);
             UErrorCode status = U_ZERO_ERROR;
             const int32_t length =
-                ucasemap_utf8ToUpper(m_caseMap, out.data() + start, static_cast<int32_t>(capacity),
+                ucasemap_utf8ToUpper(caseMap, out.data() + start, static_cast<int32_t>(capacity),
                                      run.data(), static_cast<int32_t>(run.size()), &status);
             if (status == U_BUFFER_OVERFLOW_ERROR) {
                 capacity = static_cast<std::size_t>(length);
@@ -370,14 +408,21 @@ private:
     }
 
     std::string m_name;
-    UCollator* m_collator = nullptr;
-    UCaseMap* m_caseMap = nullptr;
-    std::string m_thousands;
-    std::string m_dateSeparator;
-    std::string m_timeSeparator;
+    std::string m_numericName;
+    std::string m_timeName;
+    mutable std::once_flag m_collatorOnce;
+    mutable UCollator* m_collator = nullptr;
+    mutable std::once_flag m_caseMapOnce;
+    mutable UCaseMap* m_caseMap = nullptr;
+    mutable std::once_flag m_thousandsOnce;
+    mutable std::string m_thousands;
+    mutable std::once_flag m_timeOnce;
+    mutable std::string m_dateSeparator;
+    mutable std::string m_timeSeparator;
     // Conversion buffers reused between calls (the class is not thread-safe anyway).
     mutable std::vector<UChar> m_bufferA;
     mutable std::vector<UChar> m_bufferB;
+    mutable std::vector<uint8_t> m_keyBuffer;
 };
 
 }  // namespace

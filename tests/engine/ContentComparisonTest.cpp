@@ -827,7 +827,7 @@ TEST_F(ContentComparisonTest, MatchesBruteForceOnGeneratedTrees) {
         const char* name;
         ReadOptions options;
     };
-    std::vector<Tuning> tunings(7);
+    std::vector<Tuning> tunings(8);
     tunings[0] = {"default", {}};
     tunings[1].name = "one worker, batches of 2";
     tunings[1].options.workerThreads = 1;
@@ -850,6 +850,9 @@ TEST_F(ContentComparisonTest, MatchesBruteForceOnGeneratedTrees) {
     tunings[6].options.parallelHeadFiles = 2;
     tunings[6].options.headMemoryBytes = 0;
     tunings[6].options.maxOpenFiles = 2;
+    // Small groups keep their heads, larger ones only head checksums, in one search.
+    tunings[7].name = "head memory for two heads";
+    tunings[7].options.headMemoryBytes = std::size_t{2} * 4096;
 
     for (std::uint32_t seed = 1; seed <= 6; ++seed) {
         std::mt19937 random(seed);
