@@ -24,7 +24,8 @@ namespace {
 constexpr const char* kChecksumStatus = "Generating 32 bit CRC of possible duplicate files. ";
 
 // Memory one worker may spend on chunk buffers of one candidate set (at least two chunks).
-constexpr std::size_t kChunkBudget = 1u << 20;
+// Large chunks matter on a spinning disk, where every switch between the files of a set is a seek.
+constexpr std::size_t kChunkBudget = 16u << 20;
 constexpr std::size_t kMinChunk = 64u << 10;
 
 // How often the calling thread looks at the host while a worker reads a large file.
@@ -209,6 +210,13 @@ private:
             m_buffers.resize(slot + 1);
         }
         return m_buffers[slot].Reserve(length);
+    }
+
+    // The largest read of this group's files: a quarter of their size, between the smallest
+    // chunk and the configured largest.
+    std::size_t MaxChunk() const {
+        const std::size_t quarter = static_cast<std::size_t>(m_size / 4);
+        return std::clamp(quarter, kMinChunk, std::max(m_options.maxChunkBytes, kMinChunk));
     }
 
     platform::FileSystem& m_fileSystem;
@@ -619,7 +627,7 @@ bool GroupComparer::ChunkCompare(const std::vector<std::size_t>& members, std::i
     }
 
     const std::size_t chunk = std::clamp(kChunkBudget / std::max<std::size_t>(members.size(), 1),
-                                         kMinChunk, std::max(m_options.maxChunkBytes, kMinChunk));
+                                         kMinChunk, MaxChunk());
     std::int64_t remaining = m_size - offset;
     while (remaining > 0 && !parts.empty()) {
         if (Stopped()) {
@@ -694,7 +702,7 @@ GroupComparer::Verdict GroupComparer::FilesEqual(std::size_t a, std::size_t b,
         m_members[b].file.reset();
         return Verdict::Failed;
     }
-    const std::size_t chunk = std::max(m_options.maxChunkBytes, kMinChunk);
+    const std::size_t chunk = MaxChunk();
     char* first = Buffer(0, chunk);
     char* second = Buffer(1, chunk);
     Verdict verdict = Verdict::Equal;

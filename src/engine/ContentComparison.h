@@ -38,9 +38,9 @@ struct ReadOptions {
     // head and reads the files whose head checksums agree again from byte 0, so that memory does
     // not grow with the group (thousands of files of one size are common: photos, disk images).
     std::size_t headMemoryBytes = 256u << 10;
-    // Larger reads gain nothing measurable from the page cache or a disk, and every worker holds
-    // a few such buffers.
-    std::size_t maxChunkBytes = 256u << 10;
+    // The largest read; a file is read in chunks of at most a quarter of its size, so that small
+    // files take small buffers while large ones are read with few switches between files.
+    std::size_t maxChunkBytes = 1u << 20;
     // Files one worker keeps open at once; larger candidate sets are compared in batches.
     std::size_t maxOpenFiles = 32;
 };
