@@ -82,6 +82,34 @@ DWORD DeleteByHandle(HANDLE handle) {
     return 0;
 }
 
+// Deletes the open file (opened with DELETE and FILE_WRITE_ATTRIBUTES access) even when it is
+// read-only, as a move must: the system refuses to delete a read-only file, so the attribute is
+// lifted first and given back when the delete fails all the same.
+DWORD DeleteMovedSource(HANDLE handle) {
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) == 0) {
+        return ::GetLastError();
+    }
+    const bool readOnly = (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        FILE_BASIC_INFO writable{};  // zero times: left as they are
+        writable.FileAttributes = basic.FileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+        if (writable.FileAttributes == 0) {
+            writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        }
+        if (::SetFileInformationByHandle(handle, FileBasicInfo, &writable, sizeof writable) == 0) {
+            return ::GetLastError();
+        }
+    }
+    const DWORD error = DeleteByHandle(handle);
+    if (error != 0 && readOnly) {
+        FILE_BASIC_INFO restored{};
+        restored.FileAttributes = basic.FileAttributes;
+        ::SetFileInformationByHandle(handle, FileBasicInfo, &restored, sizeof restored);
+    }
+    return error;
+}
+
 // Gives the open file its own name in folder, or the first NumberedName free there. Returns the
 // name given, or empty with the error that stopped it.
 std::string PlaceUnderFreeName(HANDLE handle, const std::string& folder, const std::string& name,
@@ -221,7 +249,7 @@ public:
     FileOperationResult MoveToFolder(const std::string& path, const std::string& folder,
                                      const FileIdentity& expected) override {
         FileOperationResult result;
-        OpenedFile source = OpenChecked(path, GENERIC_READ | DELETE);
+        OpenedFile source = OpenChecked(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES);
         if (source.reason.empty()) {
             source.reason = MismatchReason(source.facts, expected);
         }
@@ -425,7 +453,7 @@ private:
             !MismatchReason(atPath, expected).empty()) {
             return fail("it changed while it was being copied; it was left where it was");
         }
-        error = DeleteByHandle(source.handle.Get());
+        error = DeleteMovedSource(source.handle.Get());
         if (error != 0) {
             return fail("cannot remove it from its folder: " + win32::ErrorText(error));
         }

@@ -94,7 +94,10 @@ ListOutcome ListFull(const std::string& folder, std::vector<DirEntry>& entries) 
                                       win32::kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) {
-        return Failed(::GetLastError());
+        // A missing folder reads as the file search reports it ("path not found"), so that the
+        // user sees one reason whichever way the folder was listed.
+        const DWORD error = ::GetLastError();
+        return Failed(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error);
     }
     BY_HANDLE_FILE_INFORMATION folderInfo{};
     if (::GetFileInformationByHandle(handle.Get(), &folderInfo) == 0) {

@@ -89,6 +89,26 @@ bool IsWritableFolder(const std::string& folder) {
     return false;
 }
 
+// The same folder by the file system's own identity, however it is spelt (case, "..", a
+// separator at the end, a link on the way).
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    FileFacts facts[2];
+    const std::string* paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        const win32::Handle folder(::CreateFileW(
+            win32::SystemPath(*paths[i]).c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!folder.Valid()) {
+            return false;
+        }
+        facts[i] = win32::FactsOfHandle(folder.Get());
+        if (facts[i].kind != EntryKind::Folder) {
+            return false;
+        }
+    }
+    return facts[0].id == facts[1].id;
+}
+
 bool MakeFolders(const std::string& folder) {
     if (folder.empty()) {
         return false;

@@ -10,11 +10,13 @@
 #include "engine/FileCollection.h"
 #include "platform/Locale.h"
 #include "support/RecordingSearchHost.h"
+#include "support/TempTree.h"
 
 namespace qm::engine {
 namespace {
 
-// A file as the grouping sees it; id 0 means "own inode" (made unique below).
+// A file as the grouping sees it; id 0 means "own inode" (made unique below). Paths are written
+// with "/" and given to the grouping with the system's separator.
 struct FileSpec {
     std::int64_t size;
     std::string path;
@@ -37,7 +39,7 @@ ScanList MakeScanList(const std::vector<FileSpec>& files) {
     ScanList list;
     std::uint64_t nextInode = 1000;
     for (const FileSpec& file : files) {
-        list.Add(file.size, file.path, 1'136'473'446'000'000'000,
+        list.Add(file.size, test::NativePath(file.path), 1'136'473'446'000'000'000,
                  {1, file.inode != 0 ? file.inode : nextInode++});
     }
     return list;
@@ -46,7 +48,7 @@ ScanList MakeScanList(const std::vector<FileSpec>& files) {
 std::vector<Expected> Lines(const DuplicateList& list) {
     std::vector<Expected> lines;
     for (const DuplicateEntry& entry : list) {
-        lines.push_back({entry.group, entry.extensionKey, entry.path});
+        lines.push_back({entry.group, entry.extensionKey, test::PortablePath(entry.path)});
     }
     return lines;
 }
@@ -210,9 +212,9 @@ TEST_F(GroupingTest, LineTextsOfTheFinishedList) {
     ASSERT_EQ(duplicates.size(), 2u);
     const std::string date = DateText(scan[0].lastWrite, *m_locale);
     EXPECT_EQ(DuplicateLineText(duplicates[0], Method::SizeOnly, *m_locale),
-              "000001|*.DOC|0000012345|/d/b.txt|" + date);
+              "000001|*.DOC|0000012345|" + test::NativePath("/d/b.txt") + "|" + date);
     EXPECT_EQ(DuplicateLineText(duplicates[1], Method::SizeOnly, *m_locale),
-              "000001|*.DOC|0000012345|/d/c.doc|" + date);
+              "000001|*.DOC|0000012345|" + test::NativePath("/d/c.doc") + "|" + date);
 }
 
 TEST_F(GroupingTest, KeepSizeNeighboursKeepsSharedSizesInOrder) {
@@ -220,7 +222,7 @@ TEST_F(GroupingTest, KeepSizeNeighboursKeepsSharedSizesInOrder) {
         MakeScanList({{5, "/z"}, {3, "/b"}, {5, "/a"}, {4, "/c"}, {3, "/b"}, {3, "/d"}});
     KeepSizeNeighbours(scan);
     std::vector<std::string> paths;
-    for (const ScanEntry& entry : scan) paths.push_back(entry.Path());
+    for (const ScanEntry& entry : scan) paths.push_back(test::PortablePath(entry.Path()));
     EXPECT_EQ(paths, (std::vector<std::string>{"/b", "/d", "/z", "/a"}));
 }
 
@@ -240,7 +242,7 @@ TEST_F(GroupingTest, RepeatedFilesOfASizeOrderedListKeepTheEntryOfTheSortedList)
     SortScanList(scan, *m_locale);
     auto paths = [](const ScanList& list) {
         std::vector<std::string> result;
-        for (const ScanEntry& entry : list) result.push_back(entry.Path());
+        for (const ScanEntry& entry : list) result.push_back(test::PortablePath(entry.Path()));
         return result;
     };
     EXPECT_EQ(paths(scan), paths(sorted));

@@ -7,6 +7,7 @@
 
 #include "results/PopulateResultsTree.h"
 #include "results/ResultsTestSupport.h"
+#include "support/TempTree.h"
 
 namespace qm::results {
 namespace {
@@ -22,8 +23,9 @@ ResultTree Fill(const std::vector<std::vector<std::string>>& sets, const Blocked
     std::vector<std::string> lines;
     for (std::size_t s = 0; s < sets.size(); ++s) {
         for (const std::string& path : sets[s]) {
-            lines.push_back(engine::GroupText(static_cast<std::int64_t>(s + 1)) + "|" + path +
-                            "|*.X|" + engine::SizeText(size) + "|01/01/2020 12:00:00 PM");
+            lines.push_back(engine::GroupText(static_cast<std::int64_t>(s + 1)) + "|" +
+                            test::NativePath(path) + "|*.X|" + engine::SizeText(size) +
+                            "|01/01/2020 12:00:00 PM");
         }
     }
     ResultTree tree;
@@ -77,7 +79,7 @@ TEST(BlockedFolderRule, CaseAndSubFolders) {
         const BlockedFolderRule rule({"C:\\Data\\"}, c.subFolders, locale);
         EXPECT_EQ(IsBlockedFolder(c.folder, rule), c.blocked) << c.folder << " " << c.subFolders;
     }
-    EXPECT_FALSE(IsBlockedFolder("/any/", BlockedFolderRule{}));
+    EXPECT_FALSE(IsBlockedFolder(test::NativePath("/any/"), BlockedFolderRule{}));
 }
 
 TEST(CheckBlockedFiles, BlocksUnchecksAndReleases) {
@@ -90,7 +92,7 @@ TEST(CheckBlockedFiles, BlocksUnchecksAndReleases) {
     UpdateMarkedStatistics(tree, host, locale);
     ASSERT_EQ(Statuses(tree), "MMR");
 
-    const BlockedFolderRule rule({"/keep/"}, false, locale);
+    const BlockedFolderRule rule({test::NativePath("/keep/")}, false, locale);
     host.statusTexts.clear();
     host.commandUpdates = 0;
     CheckBlockedFiles(tree, rule, host);
@@ -109,15 +111,17 @@ TEST(CheckBlockedFiles, BlocksUnchecksAndReleases) {
 
 TEST(PopulateResultsTree, RunsTheBlockedFileCheck) {
     FakeLocale locale;
-    const ResultTree tree = Fill({{"/keep/a", "/safe/a"}, {"/safe/b", "/KEEP/b"}},
-                                 BlockedFolderRule({"/keep/"}, false, locale), locale);
+    const ResultTree tree =
+        Fill({{"/keep/a", "/safe/a"}, {"/safe/b", "/KEEP/b"}},
+             BlockedFolderRule({test::NativePath("/keep/")}, false, locale), locale);
     EXPECT_EQ(Statuses(tree), "BNNB");
 }
 
 TEST(Marking, UserClickRefusedForRemovedAndBlocked) {
     FakeLocale locale;
-    ResultTree tree = Fill({{"/d/a.txt", "/blocked/b.txt", "/d/c.txt"}},
-                           BlockedFolderRule({"/blocked/"}, false, locale), locale);
+    ResultTree tree =
+        Fill({{"/d/a.txt", "/blocked/b.txt", "/d/c.txt"}},
+             BlockedFolderRule({test::NativePath("/blocked/")}, false, locale), locale);
     tree.At(FileRow(tree, 2)).entry.Status = EntryStatus::Removed;
     RecordingHost host;
 
@@ -148,7 +152,7 @@ TEST(Marking, UserClickRefusedForRemovedAndBlocked) {
 
 TEST(Marking, MarkAllLeavesSetHeadsAndBlockedRows) {
     FakeLocale locale;
-    const BlockedFolderRule blocked({"/blocked/"}, false, locale);
+    const BlockedFolderRule blocked({test::NativePath("/blocked/")}, false, locale);
     ResultTree tree =
         Fill({{"/d/a", "/e/a", "/f/a"}, {"/d/b", "/e/b", "/blocked/b"}}, blocked, locale, 1500);
     RecordingHost host;
@@ -170,7 +174,7 @@ TEST(Marking, MarkAllLeavesSetHeadsAndBlockedRows) {
 
     // A rule changed since the fill applies at once: the newly blocked child is unchecked, and
     // the row blocked before is checked (its Status is not looked at).
-    MarkAll(tree, BlockedFolderRule({"/f/"}, false, locale), host, locale);
+    MarkAll(tree, BlockedFolderRule({test::NativePath("/f/")}, false, locale), host, locale);
     EXPECT_EQ(Checks(tree), "++--++");
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "results/ResultsTestSupport.h"
+#include "support/TempTree.h"
 
 namespace qm::results {
 namespace {
@@ -14,13 +15,14 @@ namespace {
 using testing::FakeLocale;
 using testing::RecordingHost;
 
-// The results file's layout: group|path|key|size|date.
+// The results file's layout: group|path|key|size|date. Paths are written with "/" and stored with
+// the system's separator.
 const engine::FieldNumbers kFileFields{1, 5, 4, 3, 2};
 
 std::string Line(const std::string& group, const std::string& path, const std::string& key,
                  const std::string& size = "0000001000",
                  const std::string& date = "01/05/2006 03:04:06 PM") {
-    return group + "|" + path + "|" + key + "|" + size + "|" + date;
+    return group + "|" + test::NativePath(path) + "|" + key + "|" + size + "|" + date;
 }
 
 // "KEY[head{child,child} head] KEY[...]" by file name.
@@ -152,8 +154,8 @@ TEST(PopulateResultsTree, RecordsOfRootAndFileRows) {
     EXPECT_EQ(tree.At(1).level, 1);
     EXPECT_EQ(head.GroupText, "000012");
     EXPECT_EQ(head.FileName, "a.jpg");
-    EXPECT_EQ(head.Folder, "/data/photos/");
-    EXPECT_EQ(head.FullPath(), "/data/photos/a.jpg");
+    EXPECT_EQ(head.Folder, test::NativePath("/data/photos/"));
+    EXPECT_EQ(head.FullPath(), test::NativePath("/data/photos/a.jpg"));
     EXPECT_EQ(head.Key, "*.JPG");
     EXPECT_EQ(head.Size, 12345);
     EXPECT_EQ(head.Modified, "01/05/2006 03:04:06 PM");
@@ -278,7 +280,7 @@ TEST(PopulateResultsTree, EveryMethodsFieldNumbers) {
         e.nameKey = engine::NameKey(paths[i]);
         e.size = 1000 + i;
         e.checksum = 0xABCDu;
-        e.path = paths[i];
+        e.path = test::NativePath(paths[i]);
         e.lastWrite = platform::ToFileTime(platform::LocalDateTime{2006, 1, 5, 15, 4, 6});
         list.push_back(e);
     }
@@ -316,8 +318,8 @@ TEST(PopulateResultsTree, StructuredListKeepsBarInPath) {
     engine::DuplicateList list(2);
     list[0].group = list[1].group = 1;
     list[0].extensionKey = list[1].extensionKey = "*.TXT";
-    list[0].path = "/d/a|b.txt";
-    list[1].path = "/e/a|b.txt";
+    list[0].path = test::NativePath("/d/a|b.txt");
+    list[1].path = test::NativePath("/e/a|b.txt");
     RecordingHost host;
     ResultTree tree;
     ASSERT_TRUE(PopulateResultsTree(tree, list, host, {}, locale));

@@ -9,6 +9,7 @@
 #include "results/PopulateResultsTree.h"
 #include "results/ResultsTestSupport.h"
 #include "results/TreeColors.h"
+#include "support/TempTree.h"
 
 namespace qm::results {
 namespace {
@@ -22,8 +23,8 @@ std::vector<std::string> ThreeSetsOfTwo() {
     std::vector<std::string> lines;
     for (int s = 1; s <= 3; ++s) {
         for (const char* folder : {"/d/", "/e/"}) {
-            lines.push_back(engine::GroupText(s) + "|" + folder + std::to_string(s) +
-                            ".txt|*.TXT|0000001000|01/01/2020 12:00:00 PM");
+            lines.push_back(engine::GroupText(s) + "|" + test::NativePath(folder) +
+                            std::to_string(s) + ".txt|*.TXT|0000001000|01/01/2020 12:00:00 PM");
         }
     }
     return lines;
@@ -93,7 +94,7 @@ TEST(ResultStatistics, StructuredListCountsAsTheTreeWould) {
     for (int i = 0; i < 3; ++i) {
         list[i].group = 1;
         list[i].size = 10;
-        list[i].path = paths[i];
+        list[i].path = test::NativePath(paths[i]);
         list[i].extensionKey = keys[i];
     }
     const ResultStatistics stats = CountResultStatistics(list);
@@ -108,8 +109,8 @@ TEST(EntryText, CellsAndHint) {
     ResultTree tree;
     RecordingHost host;
     const std::vector<std::string> lines = {
-        "000001|/data/a.jpg|*.JPG|0001234567|01/05/2006 03:04:06 PM",
-        "000001|/other/a.jpg|*.JPG|0001234567|01/05/2006 03:04:06 PM"};
+        "000001|" + test::NativePath("/data/a.jpg") + "|*.JPG|0001234567|01/05/2006 03:04:06 PM",
+        "000001|" + test::NativePath("/other/a.jpg") + "|*.JPG|0001234567|01/05/2006 03:04:06 PM"};
     ASSERT_TRUE(PopulateResultsTree(tree, lines, kFileFields, host, {}, locale));
     const auto& root = tree.At(0);
     const auto& head = tree.At(1);
@@ -119,13 +120,14 @@ TEST(EntryText, CellsAndHint) {
     }
     EXPECT_EQ(DupeTVGetText(head, 0, locale), "");
     EXPECT_EQ(DupeTVGetText(head, 1, locale), "a.jpg");
-    EXPECT_EQ(DupeTVGetText(head, 2, locale), "/data/");
+    EXPECT_EQ(DupeTVGetText(head, 2, locale), test::NativePath("/data/"));
     EXPECT_EQ(DupeTVGetText(head, 3, locale), "1,234,567");
     EXPECT_EQ(DupeTVGetText(head, 4, locale), "01/05/2006 03:04:06 PM");
     EXPECT_EQ(DupeTVGetHint(root, locale), "");
     EXPECT_EQ(DupeTVGetHint(head, locale),
-              "File Name: a.jpg   \r\nFile Path: /data/   \r\nFile Size: 1,234,567 bytes\r\n"
-              "Modified: 01/05/2006 03:04:06 PM\r\nStatus: None.");
+              "File Name: a.jpg   \r\nFile Path: " + test::NativePath("/data/") +
+                  "   \r\nFile Size: 1,234,567 bytes\r\n"
+                  "Modified: 01/05/2006 03:04:06 PM\r\nStatus: None.");
     struct Case {
         EntryStatus status;
         const char* line;

@@ -46,9 +46,10 @@ TEST(ExportDocumentTest, HoldsEveryRowDepthFirstWithTheTreesCellTexts) {
     EXPECT_EQ(levels, (std::vector<int>{0, 1, 2, 2, 2, 2, 1, 2, 2, 0, 1, 2, 0, 1, 2, 2}));
     // Cells are the tree's own texts: raw bytes, nothing in a file row's Extension cell.
     EXPECT_EQ(document.rows[0].cells, (std::vector<std::string>{"*.TXT", "", "", "", ""}));
-    EXPECT_EQ(document.rows[5].cells,
-              (std::vector<std::string>{"", "bad-\xFF\xFE-\xE6\x97.txt", "/data/\xFF/", "1,234,567",
-                                        testing::kFixtureDate}));
+    EXPECT_EQ(
+        document.rows[5].cells,
+        (std::vector<std::string>{"", "bad-\xFF\xFE-\xE6\x97.txt", test::NativePath("/data/\xFF/"),
+                                  "1,234,567", testing::kFixtureDate}));
 }
 
 // The CSV and the text export are one table with two separators; each reads back cell for cell
@@ -70,14 +71,18 @@ TEST(ExportDocumentTest, CsvAndTextTablesReadBackCellForCell) {
     const std::string csv = RenderExport(document, ExportFormat::Csv);
     EXPECT_EQ(csv.rfind("Extension,File Name,File Path,File Size (Bytes),Last Modified\r\n"
                         "*.TXT,,,,\r\n"
-                        ">,\"a,b.txt\",/data/plain/,\"1,234,567\",01/05/2006 03:04:05 PM\r\n",
+                        ">,\"a,b.txt\"," +
+                            test::NativePath("/data/plain/") +
+                            ",\"1,234,567\",01/05/2006 03:04:05 PM\r\n",
                         0),
               0u)
         << csv;
     const std::string text = RenderExport(document, ExportFormat::Text);
     EXPECT_EQ(text.rfind("Extension \"File Name\" \"File Path\" \"File Size (Bytes)\" \"Last "
                          "Modified\"\r\n*.TXT    \r\n>"
-                         " a,b.txt /data/plain/ 1,234,567 \"01/05/2006 03:04:05 PM\"\r\n",
+                         " a,b.txt " +
+                             test::NativePath("/data/plain/") +
+                             " 1,234,567 \"01/05/2006 03:04:05 PM\"\r\n",
                          0),
               0u)
         << text;

@@ -11,6 +11,7 @@
 #include "results/ResultTree.h"
 #include "results/ResultsHost.h"
 #include "storage/ExportReaders.h"
+#include "support/TempTree.h"
 
 namespace qm::storage::testing {
 
@@ -41,12 +42,21 @@ struct FixtureSet {
 
 inline const std::string kFixtureDate = "01/05/2006 03:04:05 PM";
 
+// Folders are written with "/" and held with the system's separator.
 inline std::vector<FixtureSet> OddSets() {
     const std::string fffd = "\xEF\xBF\xBD";
-    const OddText plain = Same("/data/plain/");
-    const OddText odd = Same("/data/odd,dir {x}/");
-    const OddText marked = Same("/data/\xC3\xA9t\xC3\xA9 & <b>/");
-    const OddText badFolder = {"/data/\xFF/", "/data/" + fffd + "/", "/data/" + fffd + "/"};
+    const OddText plain = Same(test::NativePath("/data/plain/"));
+    const OddText odd = Same(test::NativePath("/data/odd,dir {x}/"));
+    const OddText marked = Same(test::NativePath("/data/\xC3\xA9t\xC3\xA9 & <b>/"));
+    const OddText badFolder = {test::NativePath("/data/\xFF/"),
+                               test::NativePath("/data/" + fffd + "/"),
+                               test::NativePath("/data/" + fffd + "/")};
+#ifdef _WIN32
+    // A backslash separates folders there: no name holds one.
+    const std::string slashName = "{brace}[back]slash.txt";
+#else
+    const std::string slashName = "{brace}\\back\\slash.txt";
+#endif
     return {
         {"*.TXT",
          "000001",
@@ -55,7 +65,7 @@ inline std::vector<FixtureSet> OddSets() {
          {
              {plain, Same("a,b.txt")},
              {odd, Same("say \"hi\".txt")},
-             {marked, Same("{brace}\\back\\slash.txt")},
+             {marked, Same(slashName)},
              {plain,
               {"line\nfeed\r.txt", "line\nfeed\r.txt",
                "line\xE2\x90\x8A"

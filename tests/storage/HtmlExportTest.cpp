@@ -1,11 +1,15 @@
-// The HTML export read back by libxml2, once as strict XML and once by its HTML parser.
+// The HTML export read back by libxml2, once as strict XML and once by its HTML parser. Where
+// there is no libxml2 (the Windows build), the checks that need no parser run alone.
 
 #include "storage/HtmlExport.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#endif
 
 #include <set>
 
@@ -17,6 +21,33 @@ namespace {
 
 using testing::Table;
 
+// Without a parser: the page's frame, every cell of the odd tree as escaped text in order, and
+// nothing of the names' markup left raw.
+TEST(HtmlExportTest, EveryCellStandsEscapedInOrderAndNoNameBecomesMarkup) {
+    const results::testing::FakeLocale locale;
+    const ExportDocument document =
+        ExportDocumentOf(testing::OddTree(locale), DefaultExportColumns(), locale);
+    const std::string html = RenderExport(document, ExportFormat::Html);
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>\r\n", 0), 0u);
+    ASSERT_GE(html.size(), 9u);
+    EXPECT_EQ(html.substr(html.size() - 9), "</html>\r\n");
+    for (const char* raw : {"<script", "<img", "<b>"}) {
+        EXPECT_EQ(html.find(raw), std::string::npos) << raw;
+    }
+    std::size_t at = 0;
+    for (const std::vector<std::string>& row : testing::ExpectedOddTable(true)) {
+        for (const std::string& cell : row) {
+            if (cell.empty()) {
+                continue;
+            }
+            const std::size_t found = html.find(">" + HtmlEscaped(cell) + "<", at);
+            ASSERT_NE(found, std::string::npos) << "cell " << cell << " after offset " << at;
+            at = found;
+        }
+    }
+}
+
+#ifndef _WIN32
 struct Parsed {
     Table rows;                        // every tr: the texts of its th or td cells
     std::set<std::string> elements;    // every element name
@@ -132,6 +163,8 @@ TEST(HtmlExportTest, AnEmptyTreeGivesTheHeaderRowOnly) {
     EXPECT_FALSE(Parse("<p>\xFF</p>", true).errors.empty());
     EXPECT_FALSE(Parse("<table><tr><td>a</td></tr></tabel>", false).errors.empty());
 }
+
+#endif
 
 TEST(HtmlExportTest, EscapesMarkupCharactersAndShowsControls) {
     const std::pair<std::string, std::string> cases[] = {

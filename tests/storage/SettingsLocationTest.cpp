@@ -1,6 +1,9 @@
 // Where Default.ini lives when the program folder is the folder it was installed into.
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <optional>
@@ -17,6 +20,7 @@ using test::Folder;
 using test::SymlinkTo;
 using test::TempTree;
 
+#ifndef _WIN32
 // Points $XDG_CONFIG_HOME at folder while it lives.
 class ConfigHome {
 public:
@@ -39,16 +43,20 @@ public:
 private:
     std::optional<std::string> m_old;
 };
+#endif
 
 // The tests run as root, who may write into every folder: exactly the user for whom a writable
 // installed folder must still not count as a portable copy.
 TEST(SettingsLocationTest, TheInstalledFolderIsNeverPortable) {
-    TempTree tree{{"bin/", Folder()},
-                  {"portable/", Folder()},
-                  {"config/", Folder()},
-                  {"linked", SymlinkTo("bin")}};
+    TempTree tree{{"bin/", Folder()}, {"portable/", Folder()}, {"config/", Folder()}};
+#ifdef _WIN32
+    // The user's roaming application data, which no variable redirects.
+    const std::string userFolder = platform::UserConfigFolder() + "Quillmere\\";
+#else
+    tree.Add({"linked", SymlinkTo("bin")});
     ConfigHome configHome(tree.Path("config"));
     const std::string userFolder = tree.Path("config/Quillmere/");
+#endif
     ASSERT_TRUE(platform::IsWritableFolder(tree.Path("bin")));
 
     struct Case {
@@ -58,8 +66,12 @@ TEST(SettingsLocationTest, TheInstalledFolderIsNeverPortable) {
     };
     const Case cases[] = {
         {"bin", "bin", false},
-        {"bin/", "bin", false},      // spelt with the separator
+        {"bin/", "bin", false},  // spelt with the separator
+#ifdef _WIN32
+        {"BIN", "bin", false},  // names there ignore case
+#else
         {"linked/", "bin/", false},  // reached through a link
+#endif
         {"bin/../bin", "bin", false},
         {"portable/", "bin/", true},  // any other writable folder is a portable copy
         {"portable/", "missing/", true},
@@ -72,6 +84,7 @@ TEST(SettingsLocationTest, TheInstalledFolderIsNeverPortable) {
     }
 }
 
+#ifndef _WIN32
 TEST(SettingsLocationTest, TheBuiltInInstallFolderIsNeverPortable) {
     const std::string installed = InstalledProgramFolder();
     ASSERT_FALSE(installed.empty());
@@ -84,6 +97,7 @@ TEST(SettingsLocationTest, TheBuiltInInstallFolderIsNeverPortable) {
     EXPECT_EQ(SettingsFolder(installed), tree.Path("config/Quillmere/"));
     EXPECT_EQ(DefaultSettingsPath(installed + "/"), tree.Path("config/Quillmere/Default.ini"));
 }
+#endif
 
 }  // namespace
 }  // namespace qm::storage

@@ -1,8 +1,16 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +23,10 @@
 #include "foundation/Error.h"
 #include "storage/FileIo.h"
 #include "support/TempTree.h"
+
+#ifdef _WIN32
+#include "platform/Win32Tools.h"
+#endif
 
 namespace qm::storage {
 namespace {
@@ -32,18 +44,81 @@ std::string ReadBytes(const std::string& path) {
     return text.str();
 }
 
-mode_t TypeOf(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
-    return info.st_mode & S_IFMT;
-}
-
 std::size_t EntriesIn(const std::string& folder) {
     std::size_t count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
         ++count;
     }
     return count;
+}
+
+// A folder, or a path ending in a separator, is never written: the error names the path and
+// nothing changes.
+TEST(WriteFileAtomicallyTest, AFolderIsNotWritten) {
+    TempTree tree({{"dir/", Folder()}, {"keep.txt", Content("kept")}});
+    for (const std::string& path : {tree.Path("dir"), tree.Path("dir/"), tree.Path("keep.txt/")}) {
+        SCOPED_TRACE(path);
+        try {
+            WriteFileAtomically(path, "x");
+            ADD_FAILURE() << "no error";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+        }
+    }
+    EXPECT_EQ(EntriesIn(tree.Root()), 2u);
+    EXPECT_EQ(EntriesIn(tree.Path("dir")), 0u);
+    EXPECT_EQ(ReadBytes(tree.Path("keep.txt")), "kept");
+}
+
+#ifdef _WIN32
+// Whatever stands at the path keeps its attributes: a hidden file stays hidden; a new file is made
+// plain; nothing temporary is left behind.
+TEST(WriteFileAtomicallyTest, AttributesOfTheReplacedFileStay) {
+    TempTree tree({{"out/.hidden.ini", Content("old")}, {"out/plain.ini", Content("old")}});
+    struct Case {
+        const char* name;
+        bool hidden;
+    };
+    for (const Case& c :
+         {Case{".hidden.ini", true}, Case{"plain.ini", false}, Case{"new.ini", false}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = tree.Path(std::string("out/") + c.name);
+        WriteFileAtomically(path, "new content\r\n");
+        EXPECT_EQ(ReadBytes(path), "new content\r\n");
+        const DWORD attributes = ::GetFileAttributesW(platform::win32::SystemPath(path).c_str());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0, c.hidden);
+    }
+    EXPECT_EQ(EntriesIn(tree.Path("out")), 3u);
+}
+
+// A read-only file is not replaced behind the user's back: the error names it, the old content
+// stays and so does its read-only attribute.
+TEST(WriteFileAtomicallyTest, AReadOnlyFileIsLeftAsItWas) {
+    TempTree tree({{"out/locked.ini", Content("old").WithMode(0444)}});
+    const std::string path = tree.Path("out/locked.ini");
+    try {
+        WriteFileAtomically(path, "new");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+    const DWORD attributes = ::GetFileAttributesW(platform::win32::SystemPath(path).c_str());
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(EntriesIn(tree.Path("out")), 1u);
+}
+
+// The null device is written into, not replaced by a file made beside it (which, at "\\.\",
+// could not be made at all: the write would fail).
+TEST(WriteFileAtomicallyTest, TheNullDeviceIsWrittenIntoNotReplaced) {
+    EXPECT_NO_THROW(WriteFileAtomically("\\\\.\\NUL", "discarded\r\n"));
+}
+#else
+mode_t TypeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & S_IFMT;
 }
 
 // Whatever stands at the path, the writer writes to the file the user means and leaves the
@@ -164,6 +239,8 @@ TEST(WriteFileAtomicallyTest, FailureNamesThePathAndChangesNothing) {
     EXPECT_EQ(TypeOf(tree.Path("toDir")), mode_t(S_IFLNK));
     EXPECT_EQ(TypeOf(tree.Path("loop")), mode_t(S_IFLNK));
 }
+
+#endif
 
 }  // namespace
 }  // namespace qm::storage

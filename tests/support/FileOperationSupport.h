@@ -53,5 +53,8 @@ std::vector<std::string> NamesIn(const std::string& folder);
 platform::FileIdentity IdentityNow(const std::string& path);
 // Writes bytes over the file at path: the same file, with new content and a later time.
 void Rewrite(const std::string& path, const std::string& bytes);
+// Renames from to to, replacing a file there (rename(2); on Windows MoveFileEx with
+// MOVEFILE_REPLACE_EXISTING): another file takes the name of a listed one. False on failure.
+bool RenameOver(const std::string& from, const std::string& to);
 
 }  // namespace qm::test

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -75,6 +76,10 @@ void Rewrite(const std::string& path, const std::string& bytes) {
                                           {before.st_mtim.tv_sec + 1, before.st_mtim.tv_nsec}};
         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
     }
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 }  // namespace qm::test

@@ -103,4 +103,9 @@ void Rewrite(const std::string& path, const std::string& bytes) {
     }
 }
 
+bool RenameOver(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace qm::test
