@@ -15,6 +15,8 @@
 #   --build-dir   where quillmere-scan is built in Release (default: build-bench)
 #   --data        where the trees go (default: bench/data, git-ignored; about 9.5 GB)
 #   --skip-install  do not run scripts/install-deps.sh
+#   --report-only   write RESULTS.md again from the files of the last run in bench/out (give the
+#                 same --trees, --cold-runs and --baseline as that run)
 #
 # Every tool runs with options that make it report what "Contents Only" reports: recursive,
 # hidden files included, empty files counted as duplicates of each other, hard links not
@@ -31,6 +33,7 @@ trees="a b c d e"
 runs=""
 cold_runs=3
 baseline=""
+report_only=0
 scale=1
 seed=20260101
 build="$root/build-bench"
@@ -44,13 +47,14 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift 2 ;;
     --cold-runs) cold_runs=$2; shift 2 ;;
     --baseline) baseline=$2; shift 2 ;;
+    --report-only) report_only=1; shift ;;
     --scale) scale=$2; shift 2 ;;
     --seed) seed=$2; shift 2 ;;
     --build-dir) build=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --skip-install) install=0; shift ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
     *) echo "run-peers: unknown option '$1' (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -160,50 +164,56 @@ runs_for() {
   case "$1" in a|b) echo 5 ;; c) echo 3 ;; *) echo 10 ;; esac
 }
 
-peak_kib() {  # peak resident memory of a command, in KiB
-  local file=$1 cmd=$2
-  /usr/bin/time -v -o "$file" sh -c "$cmd" >/dev/null 2>&1 || true
-  awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$file"
-}
-
 # ---- 5. runs --------------------------------------------------------------------------------
+# Every figure goes to a file under bench/out first; the table is read back from those files, so
+# that --report-only can write it again from a finished run.
 loadavg() { cut -d' ' -f1-3 /proc/loadavg; }
 
-# Medians of one hyperfine call, by command name, into median_<kind>[tree,tool].
+# One hyperfine call over every command of a tree: times-<kind>.csv.
 time_tree() {
   local kind=$1 t=$2 n=$3 dir=$4
   shift 4
-  local tree="$data/$t" args=() name med
+  local tree="$data/$t" args=()
   for tool in $tools floor; do
     args+=(-n "$tool" "$(command_for "$tool" "$tree" "$dir/$tool.timed")")
   done
   hyperfine --style basic --runs "$n" --ignore-failure "$@" \
     --export-json "$dir/times-$kind.json" --export-csv "$dir/times-$kind.csv" "${args[@]}" \
     >"$dir/hyperfine-$kind.txt" 2>&1
-  # times.csv: command,mean,stddev,median,user,system,min,max
-  while IFS=, read -r name _ _ med _; do
-    [ "$name" = command ] && continue
-    if [ "$kind" = warm ]; then median[$t,$name]=$med; else cold[$t,$name]=$med; fi
-  done <"$dir/times-$kind.csv"
 }
 
-declare -A median cold peak agree sets load
-load[start]=$(loadavg)
-for t in $trees; do
-  tree="$data/$t"
-  dir="$out/$t"
+measure_tree() {
+  local t=$1 tree="$data/$1" dir="$out/$1"
   rm -rf "$dir"
   mkdir -p "$dir"
-  load[$t]=$(loadavg)
+  loadavg >"$dir/load"
   log "tree $t: checking the duplicate sets (load $(loadavg))"
   for tool in $tools; do
-    list="$dir/$tool.list"
-    cmd=$(command_for "$tool" "$tree" "$list")
-    peak[$t,$tool]=$(peak_kib "$dir/$tool.time" "$cmd")
-    normalise "$tool" "$list" >"$dir/$tool.sets"
-    sets[$t,$tool]=$(wc -l <"$dir/$tool.sets")
+    /usr/bin/time -v -o "$dir/$tool.time" sh -c "$(command_for "$tool" "$tree" "$dir/$tool.list")" \
+      >/dev/null 2>&1 || true
+    normalise "$tool" "$dir/$tool.list" >"$dir/$tool.sets"
+  done
+  /usr/bin/time -v -o "$dir/floor.time" sh -c "$(command_for floor "$tree" /dev/null)" \
+    >/dev/null 2>&1 || true
+  n=$(runs_for "$t")
+  log "tree $t: timing warm, $n runs per command"
+  time_tree warm "$t" "$n" "$dir" --warmup 1
+  if [ "$cold_runs" -gt 0 ]; then
+    log "tree $t: timing cold, $cold_runs runs per command"
+    time_tree cold "$t" "$cold_runs" "$dir" --prepare "$drop_caches"
+  fi
+}
+
+# Reads one tree's files back into median, cold, peak, sets, agree and load.
+read_tree() {
+  local t=$1 dir="$out/$1" name med
+  load[$t]=$(cat "$dir/load" 2>/dev/null || echo "?")
+  for tool in $tools floor; do
+    peak[$t,$tool]=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' \
+      "$dir/$tool.time" 2>/dev/null || true)
   done
   for tool in $tools; do
+    sets[$t,$tool]=$(wc -l <"$dir/$tool.sets")
     if cmp -s "$dir/quillmere-scan.sets" "$dir/$tool.sets"; then
       agree[$t,$tool]=yes
     else
@@ -212,17 +222,26 @@ for t in $trees; do
       log "tree $t: $tool disagrees with quillmere-scan, see $dir/$tool.diff"
     fi
   done
-  peak[$t,floor]=$(peak_kib "$dir/floor.time" "$(command_for floor "$tree" /dev/null)")
-
-  n=$(runs_for "$t")
-  log "tree $t: timing warm, $n runs per command"
-  time_tree warm "$t" "$n" "$dir" --warmup 1
-  if [ "$cold_runs" -gt 0 ]; then
-    log "tree $t: timing cold, $cold_runs runs per command"
-    time_tree cold "$t" "$cold_runs" "$dir" --prepare "$drop_caches"
+  # times-*.csv: command,mean,stddev,median,user,system,min,max
+  while IFS=, read -r name _ _ med _; do
+    [ "$name" = command ] || median[$t,$name]=$med
+  done <"$dir/times-warm.csv"
+  if [ "$cold_runs" -gt 0 ] && [ -f "$dir/times-cold.csv" ]; then
+    while IFS=, read -r name _ _ med _; do
+      [ "$name" = command ] || cold[$t,$name]=$med
+    done <"$dir/times-cold.csv"
   fi
-done
-load[end]=$(loadavg)
+}
+
+declare -A median cold peak agree sets load
+if [ "$report_only" = 0 ]; then
+  loadavg >"$out/load-start"
+  for t in $trees; do measure_tree "$t"; done
+  loadavg >"$out/load-end"
+fi
+load[start]=$(cat "$out/load-start" 2>/dev/null || echo "?")
+load[end]=$(cat "$out/load-end" 2>/dev/null || echo "?")
+for t in $trees; do read_tree "$t"; done
 
 # ---- 6. RESULTS.md --------------------------------------------------------------------------
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
@@ -256,7 +275,7 @@ version_of() {
 cpu=$(awk -F: '/^model name/ { sub(/^ +/, "", $2); print $2; exit }' /proc/cpuinfo)
 ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
-dirty=$(git -C "$root" status --porcelain 2>/dev/null | grep -v " bench/RESULTS.md$" | head -n1)
+dirty=$(git -C "$root" status --porcelain 2>/dev/null | grep -v " bench/RESULTS.md$" | head -n1 || true)
 [ -n "$dirty" ] && commit="$commit (with uncommitted changes)"
 
 {
